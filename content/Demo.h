@@ -1,0 +1,68 @@
+// The root record of a show: every collection, the graphs, the music and the tempo, in the
+// layout of a content block, with the reference resolution and linking that follow reading.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/AudioSample.h"
+#include "content/ByteBuffer.h"
+#include "content/Data.h"
+#include "content/FontTexture.h"
+#include "content/LoadHooks.h"
+#include "content/Texture.h"
+#include "nodes/Graph.h"
+#include "scene/Model.h"
+#include "scene/Scene.h"
+#include "scripting/Script.h"
+#include "shaders/ShaderPatch.h"
+#include "shaders/ShaderProgram.h"
+#include "timeline/Effect.h"
+#include "timeline/Event.h"
+#include "timeline/EventGroup.h"
+#include "timeline/Font.h"
+
+class Demo : public ISerializable {
+public:
+    template <class T>
+    using List = std::vector<std::unique_ptr<T>>;
+
+    List<Event> events;
+    List<Effect> effects;
+    List<ShaderProgram> shaders;
+    List<Texture> textures;
+    List<AudioSample> audioSamples;
+    List<EventGroup> eventGroups;
+    List<Font> fonts;
+    List<FontTexture> fontTextures;
+    List<Data> datas;
+    List<Model> models;
+    List<Scene> scenes;
+    List<Script> scripts;
+    List<ShaderPatch> patches;
+    List<Nodes::Graph> graphs;
+    ByteBuffer music;
+    float endBeat = 480.0f;
+    float bpm = 130.0f;
+    float beatOffset = 0.5f;
+    int32_t musicSampleRate = 44100;
+    std::unique_ptr<Texture> soundTexture;
+    uint64_t total = 0;
+
+    // Called while reading; the default makes no GPU or audio objects.
+    content::LoadHooks* hooks = &content::LoadHooks::none();
+
+    Demo() = default;
+    explicit Demo(content::LoadHooks& loadHooks) : hooks(&loadHooks) {}
+
+    // The graph rendered each frame: the first graph, or null when the show has none.
+    Nodes::Graph* rootGraph() const { return graphs.empty() ? nullptr : graphs.front().get(); }
+    // Records in the thirteen counted lists.
+    uint64_t countRecords() const;
+
+    // JSON keeps media outside ("music" in resources/music.mp3) when files.externalise is set.
+    content::Json toJson(const content::JsonFiles& files) const override;
+    void writeBinary(content::BinaryWriter& out) const override;
+    void fromJson(const content::Json& json, const content::JsonFiles& files) override;
+    void readBinary(content::BinaryReader& in) override;
+};

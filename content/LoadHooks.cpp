@@ -1,0 +1,10 @@
+#include "content/LoadHooks.h"
+
+namespace content {
+
+LoadHooks& LoadHooks::none() {
+    static LoadHooks hooks;
+    return hooks;
+}
+
+}  // namespace content

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the player needs, then configures and builds it.
+# Usage: scripts/setup.sh [build-dir] [extra cmake args...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+shift || true
+
+packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev
+  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libglew-dev libglm-dev
+  nlohmann-json3-dev libtinygltf-dev duktape-dev libkissfft-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth fonts-dejavu-core)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$build" -j"$(nproc)"

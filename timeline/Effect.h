@@ -1,0 +1,52 @@
+// One full-screen shader pass with its inputs (textures, font textures, other effects, a screen
+// copy, an optional scene). This file holds the record; drawing lives in EffectGL.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/ISerializable.h"
+
+class FontTexture;
+class Scene;
+class ShaderProgram;
+class Texture;
+
+// A CPU pixel block of the render size, for reading back the screen.
+struct PixelBuffer {
+    std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+class Effect : public ISerializable {
+public:
+    std::vector<Texture*> textures;
+    std::vector<Effect*> effects;
+    std::vector<FontTexture*> fontTextures;
+    ShaderProgram* program = nullptr;
+    Scene* scene = nullptr;
+    std::string name;
+    bool feedback = false;
+    bool screen_texture = false;
+
+    // References as stored (binary keys or JSON names), until the Demo resolves them.
+    struct Stored {
+        std::vector<uint64_t> textures, effects, fontTextures;
+        uint64_t program = 0, scene = 0;
+        std::vector<std::string> textureNames, effectNames, fontTextureNames;
+        std::string programName, sceneName;
+    } stored;
+
+    // GPU side state, filled by EffectGL.
+    uint32_t quadBuffer = 0, vertexArray = 0;
+    std::unique_ptr<PixelBuffer> capture;
+    uint32_t captureTexture = 0;
+    uint32_t frameBuffer = 0, frameBufferTexture = 0;
+
+    content::Json toJson(const content::JsonFiles& files) const override;
+    void writeBinary(content::BinaryWriter& out) const override;
+    void fromJson(const content::Json& json, const content::JsonFiles& files) override;
+    void readBinary(content::BinaryReader& in) override;
+};

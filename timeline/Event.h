@@ -1,0 +1,39 @@
+// One entry of the beat timeline: an effect drawn, a sample triggered, a group replayed or a set
+// of named values for graph nodes, each with its animation tracks.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "shaders/UniformDef.h"
+#include "timeline/Track.h"
+
+class AudioSample;
+class Effect;
+class EventGroup;
+
+class Event : public ISerializable {
+public:
+    enum Type : int32_t { EffectEvent = 1, SampleEvent = 2, GroupEvent = 3, ValueEvent = 4 };
+
+    int32_t type = EffectEvent;
+    Effect* effect = nullptr;
+    AudioSample* audioSample = nullptr;
+    float start_beat = 0.0f;
+    float end_beat = 0.0f;
+    std::string name;
+    std::map<std::string, Track> tracks;  // "control_points"
+    std::vector<UniformDef> uniform_defs;
+    EventGroup* group = nullptr;
+    bool visible = true;
+
+    // The stored reference of types 1, 2 and 3 until the Demo resolves it: an object key in
+    // binary, a name in JSON.
+    uint64_t refKey = 0;
+    std::string refName;
+
+    content::Json toJson(const content::JsonFiles& files) const override;
+    void writeBinary(content::BinaryWriter& out) const override;
+    void fromJson(const content::Json& json, const content::JsonFiles& files) override;
+    void readBinary(content::BinaryReader& in) override;
+};
