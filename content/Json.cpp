@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <string_view>
 
 #include "content/ContentError.h"
 
@@ -97,12 +98,18 @@ std::vector<uint8_t> base64Decode(const std::string& text) {
     return out;
 }
 
-void JsonFiles::checkSafeName(const std::string& name) {
+bool JsonFiles::isSafeName(const std::string& name) {
     std::filesystem::path p(name);
-    bool unsafe = name.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory();
+    if (name.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory()) return false;
+    if (name.find('\\') != std::string::npos || name.find(':') != std::string::npos) return false;
     for (const auto& part : p)
-        if (part == "..") unsafe = true;
-    if (unsafe) throw ContentError("Refusing to write a file outside the output folder: \"" + name + "\"");
+        if (part == "..") return false;
+    return true;
+}
+
+void JsonFiles::checkSafeName(const std::string& name) {
+    if (!isSafeName(name))
+        throw ContentError("Refusing to write a file outside the output folder: \"" + name + "\"");
 }
 
 std::filesystem::path JsonFiles::resolve(const std::string& name) const {
@@ -115,13 +122,22 @@ std::vector<uint8_t> JsonFiles::load(const std::string& name) const {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void JsonFiles::save(const std::string& name, const uint8_t* data, size_t length) const {
+bool JsonFiles::trySave(const std::string& name, const uint8_t* data, size_t length) const {
+    return isSafeName(name) && save(name, data, length);
+}
+
+bool JsonFiles::save(const std::string& name, const uint8_t* data, size_t length) const {
     checkSafeName(name);
+    std::pair<size_t, size_t> fingerprint{
+        length, std::hash<std::string_view>()(std::string_view(reinterpret_cast<const char*>(data), length))};
+    auto [it, fresh] = written_.emplace(name, fingerprint);
+    if (!fresh) return it->second == fingerprint;
     std::filesystem::path path = resolve(name);
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) throw ContentError("Cannot write file: " + path.string());
     out.write(reinterpret_cast<const char*>(data), std::streamsize(length));
+    return true;
 }
 
 }  // namespace content

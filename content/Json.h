@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,11 +38,20 @@ struct JsonFiles {
 
     // Reads a whole media file; throws ContentError "File not found: NAME" when it is missing.
     std::vector<uint8_t> load(const std::string& name) const;
-    // Writes a media file, refusing names that are absolute or climb out of the folder.
-    void save(const std::string& name, const uint8_t* data, size_t length) const;
+    // Writes a media file. Throws ContentError for a name that is absolute or climbs out of the
+    // folder. Returns false, writing nothing, when this export already wrote other bytes under
+    // that name: the caller then embeds its bytes so that nothing is lost.
+    bool save(const std::string& name, const uint8_t* data, size_t length) const;
+    // The same, but an unsafe name also returns false instead of throwing.
+    bool trySave(const std::string& name, const uint8_t* data, size_t length) const;
     std::filesystem::path resolve(const std::string& name) const;
     // Throws ContentError when a name would leave the folder.
     static void checkSafeName(const std::string& name);
+    static bool isSafeName(const std::string& name);
+
+private:
+    // What this export has written so far: name -> (size, hash of the bytes).
+    mutable std::map<std::string, std::pair<size_t, size_t>> written_;
 };
 
 }  // namespace content
