@@ -1,0 +1,33 @@
+// Finding a content block in a file (a show executable with the "DEMO" trailer, or a bare block)
+// and reading or appending one.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class Demo;
+
+namespace content {
+
+struct BlockLocation {
+    uint64_t offset = 0;
+    uint64_t size = 0;
+    bool inExecutable = false;  // found behind a "DEMO" trailer
+};
+
+// A file that ends with a size and "DEMO" holds its block before them; the trailer's size must
+// fit in the file. Returns false when the file has no such trailer.
+bool findTrailer(std::FILE* file, BlockLocation& out);
+
+// The block of a file: behind the trailer when there is one, else the whole file.
+BlockLocation locateBlock(std::FILE* file);
+
+// Reads the Demo from a show executable or a bare block. Throws ContentError for a file that
+// cannot be opened or a corrupt block.
+BlockLocation readDemoFile(const std::string& path, Demo& demo);
+
+// Appends block, its 32-bit size and "DEMO" to a copy of the executable bytes.
+std::vector<uint8_t> appendBlock(std::vector<uint8_t> executable, const std::vector<uint8_t>& block);
+
+}  // namespace content
