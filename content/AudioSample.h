@@ -17,6 +17,9 @@ public:
     // Cleared by the audio side's timer thread, read by the frame loop.
     std::atomic<bool> playing{false};
 
+    // Audio side (AudioSdl.cpp): decode for the device as it runs now, and its duration.
+    void decode();
+
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;

@@ -60,6 +60,11 @@ public:
     // Records in the thirteen counted lists.
     uint64_t countRecords() const;
 
+    // GPU side. postLoad recompiles every program (so includes resolve against the whole list)
+    // and creates every effect's targets; renderTimeline is the per-frame timeline pass.
+    void postLoad();
+    Effect* renderTimeline(float beat);
+
     // JSON keeps media outside ("music" in resources/music.mp3) when files.externalise is set.
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

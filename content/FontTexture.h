@@ -22,6 +22,11 @@ public:
     uint32_t glName = 0;
     std::string text;  // the text last drawn
 
+    // GPU side (FontGL.cpp).
+    void prepare();  // the surface and its GL texture
+    void setText(const std::string& newText);  // draws and uploads; nothing when unchanged
+    void clearText() { setText(std::string()); }
+
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;

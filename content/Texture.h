@@ -5,6 +5,9 @@
 
 #include "content/ByteBuffer.h"
 
+// The routine that makes every 2D RGBA8 texture of the player; the texture stays bound.
+uint32_t createTexture2D(int32_t width, int32_t height, const void* rgbaPixels, int32_t wrapMode);
+
 class Texture : public ISerializable {
 public:
     uint32_t glName = 0;
@@ -12,6 +15,11 @@ public:
     std::string name;
     int32_t width = 0;
     int32_t height = 0;
+
+    // GPU side (TextureGL.cpp): decode the image bytes and create the GL texture (name 0 and
+    // size 0 x 0 when they cannot be decoded), or make a blank transparent texture of a size.
+    void upload();
+    void makeBlank(int32_t width, int32_t height);
 
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

@@ -38,8 +38,21 @@ public:
 
     static const std::array<const char*, kSceneUniformCount>& sceneUniformNames();
 
+    // GPU side (ShaderProgramGL.cpp). build() is what construction does in the player: create
+    // both shaders, compile, link.
+    void build();
+    void compile();
+    void link();
+    void lookupLocations();
+    void recompile();
+    void recompileWithPatch(const std::string& vertexText, const std::string& fragmentText);
+    // Per-draw uploads; the program must be in use.
+    void setStandardUniforms() const;
+    void applyUniformDefaults() const;
+
     // File mode writes the sources to their files (under files.folder) and leaves them out of
-    // the JSON; embedded mode (files.externalise false) keeps them in the JSON.
+    // the JSON, embedding both when either file cannot be written; embedded mode
+    // (files.externalise false) keeps them in the JSON.
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;

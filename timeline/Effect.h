@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "content/ISerializable.h"
@@ -12,6 +13,20 @@ class FontTexture;
 class Scene;
 class ShaderProgram;
 class Texture;
+
+// A non-owning callable, so that a draw can take a lambda without allocating.
+class DrawCallback {
+public:
+    DrawCallback() = default;
+    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, DrawCallback>>>
+    DrawCallback(const F& f) : fn_([](const void* c) { (*static_cast<const F*>(c))(); }), context_(&f) {}
+    explicit operator bool() const { return fn_ != nullptr; }
+    void operator()() const { fn_(context_); }
+
+private:
+    void (*fn_)(const void*) = nullptr;
+    const void* context_ = nullptr;
+};
 
 // A CPU pixel block of the render size, for reading back the screen.
 struct PixelBuffer {
@@ -44,6 +59,21 @@ public:
     std::unique_ptr<PixelBuffer> capture;
     uint32_t captureTexture = 0;
     uint32_t frameBuffer = 0, frameBufferTexture = 0;
+
+    Effect() = default;
+    // Made directly (the loading screen): texture and input become the first list entries, and
+    // the targets are created at once when there is a program.
+    Effect(std::string name, ShaderProgram* program, Texture* texture, Effect* input, bool feedback,
+           bool screenTexture, Scene* scene);
+
+    // GPU side (EffectGL.cpp).
+    void createTargets();
+    // Makes the program current and binds every input; returns the texture units used from 0.
+    int bindInputs(ShaderProgram& program, bool renderInputs);
+    // One draw into whatever frame buffer is bound; the callback runs after the standard uniforms.
+    void render(DrawCallback callback, bool renderInputs);
+    void captureScreen();
+    void ensureCapture();
 
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

@@ -11,6 +11,7 @@
 class AudioSample;
 class Effect;
 class EventGroup;
+class Texture;
 
 class Event : public ISerializable {
 public:
@@ -31,6 +32,16 @@ public:
     // binary, a name in JSON.
     uint64_t refKey = 0;
     std::string refName;
+
+    // Track evaluation (TrackEvaluation.cpp): the value of a track at beat x of the event's span.
+    float evaluate(const Track* track, float x) const;
+    // The text of a track at beat x with placeholders and the typewriter, written into out.
+    void evaluateText(const std::string& trackName, float x, int32_t charsPerBeat, std::string& out) const;
+
+    // GPU side (EventGL.cpp). parent is the group event replaying this one, or null.
+    void animate(float x, const Event* parent);
+    void updateTexts(float x, const Event* parent);
+    Effect* render(const Texture& soundTexture, float x, const Event* parent);
 
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

@@ -14,6 +14,9 @@ public:
     int32_t ptsize = 0;
     _TTF_Font* handle = nullptr;
 
+    // GPU side (FontGL.cpp): opens the font from its data at ptsize.
+    void open();
+
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;
