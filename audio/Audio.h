@@ -1,0 +1,39 @@
+// The show's sound: the audio device, the music, samples with ducking, and the analysis of the
+// final mix that feeds the sound texture and the "sound" level.
+#pragma once
+#include <cstdint>
+
+class AudioSample;
+class Demo;
+class Texture;
+
+namespace audio {
+
+struct DeviceSpec {
+    int32_t frequency = 44100;
+    uint16_t format = 0x8010;  // signed 16-bit little-endian
+    int32_t channels = 2;
+};
+
+// What the device runs at now, as queried after it was (re)opened.
+const DeviceSpec& deviceSpec();
+
+// Opens the device at a rate, 16-bit stereo, 1024-frame chunks; false when SDL_mixer refuses
+// (SDL's error is printed).
+bool openDevice(int32_t frequency);
+void closeDevice();
+
+// Plays the Demo's music (nothing when it has none), looped forever or once, and starts the
+// analysis of every mixed block.
+void startMusic(const Demo& demo, bool loop);
+
+// Plays a sample once unless it is still playing; the music is ducked while any sample plays.
+void playSample(AudioSample& sample);
+
+// Uploads the latest analysed block into the 1024 x 2 sound texture.
+void uploadSoundTexture(const Texture& soundTexture);
+
+// The loudness of the latest analysed block: the mean of its first 100 absolute sample values.
+int32_t soundLevel();
+
+}  // namespace audio
