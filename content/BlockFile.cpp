@@ -31,10 +31,12 @@ bool findTrailer(std::FILE* file, BlockLocation& out) {
     return true;
 }
 
+BlockLocation wholeFile(std::FILE* file) { return {0, fileSize(file), false}; }
+
 BlockLocation locateBlock(std::FILE* file) {
     BlockLocation where;
     if (findTrailer(file, where)) return where;
-    return {0, fileSize(file), false};
+    return wholeFile(file);
 }
 
 BlockLocation readDemoFile(const std::string& path, Demo& demo) {

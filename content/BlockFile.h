@@ -20,6 +20,9 @@ struct BlockLocation {
 // fit in the file. Returns false when the file has no such trailer.
 bool findTrailer(std::FILE* file, BlockLocation& out);
 
+// The whole file as a block ("content.dat" has no trailer).
+BlockLocation wholeFile(std::FILE* file);
+
 // The block of a file: behind the trailer when there is one, else the whole file.
 BlockLocation locateBlock(std::FILE* file);
 

@@ -1,0 +1,6 @@
+#include "content/Demo.h"
+
+void Demo::postLoad() {
+    for (auto& program : shaders) program->recompile();
+    for (auto& effect : effects) effect->createTargets();
+}

@@ -1,0 +1,16 @@
+#include "player/FrameClock.h"
+
+#include "player/Runtime.h"
+
+int onSystemEvent(void*, SDL_Event* event) {
+    if (event->type == SDL_APP_WILLENTERBACKGROUND) quitRequested = true;
+    return 1;
+}
+
+bool pollQuitEvents() {
+    bool quit = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        if (isQuitEvent(event)) quit = true;
+    return quit;
+}

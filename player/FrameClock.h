@@ -1,0 +1,32 @@
+// The beat clock and the rules that end the show, kept free of the window so they can be tested
+// with synthetic counters and events.
+#pragma once
+#include <cstdint>
+
+#include <SDL.h>
+
+struct BeatClock {
+    uint64_t start = 0;
+    double frequency = 1.0;
+
+    // Elapsed milliseconds in double, then the beat in float, as the show's timing expects.
+    float beatAt(uint64_t counter, float bpm, float beatOffset) const {
+        float elapsedMs = float(double(counter - start) * 1000.0 / frequency);
+        return elapsedMs * bpm / 60000.0f - beatOffset;
+    }
+};
+
+// The frame whose beat first passes the end beat is the last one; a clock that has run past
+// beat 10000 no longer ends the show by this rule.
+inline bool pastEndOfShow(float beat, float endBeat) { return beat > endBeat && beat < 10000.0f; }
+
+// Window close, or Escape when the key is released.
+inline bool isQuitEvent(const SDL_Event& event) {
+    return event.type == SDL_QUIT || (event.type == SDL_KEYUP && event.key.keysym.sym == SDLK_ESCAPE);
+}
+
+// The event watch: only the system asking the app to go to the background ends the show here.
+int onSystemEvent(void* userData, SDL_Event* event);
+
+// Drains the event queue; true when any of the events asks to quit.
+bool pollQuitEvents();

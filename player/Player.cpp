@@ -1,0 +1,165 @@
+#include "player/Player.h"
+
+#include <GL/glew.h>
+#include <SDL_ttf.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "audio/Audio.h"
+#include "content/Demo.h"
+#include "player/ContentLocation.h"
+#include "player/CrashExit.h"
+#include "player/LoadingScreen.h"
+#include "player/Runtime.h"
+
+namespace {
+
+struct Display {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+};
+
+void requestContext(int minor) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, minor);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+}
+
+void setRenderSize(const SDL_DisplayMode& mode) {
+    renderSize.windowWidth = mode.w;
+    renderSize.windowHeight = mode.h;
+    renderSize.width = mode.w;
+    renderSize.height = mode.w * 9 / 16;
+}
+
+// A driver that refuses a 3.0 core context may still give 3.2 core, which the shaders also suit.
+bool openDisplay(const SDL_DisplayMode& mode, Display& display) {
+    display.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
+                                      mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+    if (!display.window) return false;
+    SDL_GetWindowSize(display.window, &windowPixelWidth, &windowPixelHeight);
+    display.context = SDL_GL_CreateContext(display.window);
+    if (!display.context) {
+        requestContext(2);
+        display.context = SDL_GL_CreateContext(display.window);
+    }
+    if (!display.context) return false;
+    SDL_GL_SetSwapInterval(1);
+    glewExperimental = GL_TRUE;
+    glewInit();
+    glGetError();  // GLEW's probing may leave an error behind on core contexts
+    return true;
+}
+
+void printGlInfo() {
+    std::printf("OpenGL version: %s\n", glGetString(GL_VERSION));
+    std::printf("GLSL version: %s\n", glGetString(GL_SHADING_LANGUAGE_VERSION));
+    std::printf("Vendor: %s\n", glGetString(GL_VENDOR));
+    std::printf("Renderer: %s\n", glGetString(GL_RENDERER));
+}
+
+void makeDefaultWhiteTexture() {
+    const float white[4] = {1, 1, 1, 1};
+    glGenTextures(1, &defaultWhiteTexture);
+    glBindTexture(GL_TEXTURE_2D, defaultWhiteTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_FLOAT, white);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_R, GL_REPEAT);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+void discardEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+// Samples were decoded for the loading device; decode them again for the show's rate so they
+// keep their pitch and their durations.
+bool reopenAudio(Demo& demo) {
+    audio::closeDevice();
+    if (!audio::openDevice(demo.musicSampleRate)) return false;
+    for (auto& sample : demo.audioSamples) sample->decode();
+    return true;
+}
+
+int shutdown(const Display& display) {
+    SDL_DelEventWatch(onSystemEvent, nullptr);
+    audio::closeDevice();
+    SDL_GL_DeleteContext(display.context);
+    SDL_DestroyWindow(display.window);
+    SDL_Quit();
+    return 0;
+}
+
+}  // namespace
+
+void FrameLoop::frame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    currentBeat = clock.beatAt(readCounter(), demo.bpm, demo.beatOffset);
+    if (pastEndOfShow(currentBeat, demo.endBeat)) quitRequested = true;
+    if (pollQuitEvents()) quitRequested = true;
+    glViewport(0, 0, renderSize.width, renderSize.height);
+    demo.renderTimeline(currentBeat);
+    SDL_GL_SwapWindow(window);
+}
+
+void FrameLoop::run() {
+    while (!quitRequested) frame();
+}
+
+int runPlayer(const std::string& executablePath) {
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        SDL_Log("Failed to initialize SDL: %s", SDL_GetError());
+        return 1;
+    }
+    TTF_Init();
+    requestContext(0);
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) {
+        SDL_Log("SDL_GetDesktopDisplayMode failed: %s", SDL_GetError());
+        return 1;
+    }
+    setRenderSize(mode);
+    Display display;
+    if (!openDisplay(mode, display)) {
+        std::printf("Cannot open the window: %s\n", SDL_GetError());
+        return 1;
+    }
+    if (!audio::openDevice(44100)) return -1;
+    printGlInfo();
+    glClearColor(0, 0, 0, 1);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    SDL_ShowCursor(SDL_DISABLE);
+    discardEvents();
+    SDL_GL_MakeCurrent(display.window, display.context);
+    SDL_GL_SetSwapInterval(0);
+    SDL_GL_SwapWindow(display.window);
+
+    LoadingScreen screen(display.window, display.context);
+    std::unique_ptr<Demo> demo = locateAndReadContent(executablePath, &screen);
+    if (!reopenAudio(*demo)) return -1;
+    makeDefaultWhiteTexture();
+    screen.finish(demo->total, contentFromExecutable);
+    SDL_GL_SetSwapInterval(1);
+    for (auto& effect : demo->effects) effect->render({}, false);
+
+    audio::startMusic(*demo, !contentFromExecutable);
+    FrameLoop loop{*demo, display.window};
+    loop.clock.start = SDL_GetPerformanceCounter();
+    loop.clock.frequency = double(SDL_GetPerformanceFrequency());
+    SDL_AddEventWatch(onSystemEvent, nullptr);
+    flushGlErrors("flushing");
+    loop.run();
+    return shutdown(display);
+}
