@@ -1,0 +1,203 @@
+#include <cstdlib>
+#include <fstream>
+
+#include "content/BlockFile.h"
+#include "content/ContentError.h"
+#include "content/Demo.h"
+#include "tests/TestSupport.h"
+
+using testing_support::ScratchDir;
+
+namespace {
+
+struct RecordingHooks : content::LoadHooks {
+    std::vector<std::pair<uint64_t, uint64_t>> progressCalls;
+    int fontTexturesPrepared = 0;
+    int soundTextures = 0;
+    void progress(uint64_t read, uint64_t total) override { progressCalls.emplace_back(read, total); }
+    void fontTextureResolved(FontTexture&) override { ++fontTexturesPrepared; }
+    void soundTextureMade(Texture& t) override {
+        ++soundTextures;
+        EXPECT_EQ(t.width, 1024);
+        EXPECT_EQ(t.height, 2);
+    }
+};
+
+std::unique_ptr<Demo> readBlock(const std::vector<uint8_t>& block, content::LoadHooks& hooks) {
+    auto demo = std::make_unique<Demo>(hooks);
+    content::BinaryReader in(block.data(), block.size());
+    demo->readBinary(in);
+    EXPECT_EQ(in.remaining(), 0u);
+    return demo;
+}
+
+std::vector<uint8_t> packBinary(const Demo& demo) {
+    content::BinaryWriter out;
+    demo.writeBinary(out);
+    return out.bytes();
+}
+
+const std::filesystem::path kExample = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
+
+std::unique_ptr<Demo> loadExample() {
+    std::ifstream in(kExample / "project.json");
+    content::JsonFiles files;
+    files.folder = kExample;
+    auto demo = std::make_unique<Demo>();
+    demo->fromJson(content::Json::parse(in), files);
+    return demo;
+}
+
+}  // namespace
+
+TEST(DemoTest, EmptyBlockHasFourteenZeroCountsAndTheScalars) {
+    Demo demo;
+    demo.endBeat = 424.0f;
+    demo.bpm = 136.0f;
+    demo.beatOffset = 0.0f;
+    demo.musicSampleRate = 44100;
+    std::vector<uint8_t> block = packBinary(demo);
+    ASSERT_EQ(block.size(), 8u + 14 * 8 + 8 + 16);
+    for (size_t i = 0; i < 8 + 14 * 8 + 8; ++i) EXPECT_EQ(block[i], 0) << i;
+
+    RecordingHooks hooks;
+    auto back = readBlock(block, hooks);
+    EXPECT_EQ(back->total, 0u);
+    EXPECT_EQ(back->rootGraph(), nullptr);
+    EXPECT_EQ(back->endBeat, 424.0f);
+    EXPECT_EQ(back->bpm, 136.0f);
+    EXPECT_EQ(back->musicSampleRate, 44100);
+    EXPECT_EQ(hooks.progressCalls, (std::vector<std::pair<uint64_t, uint64_t>>{{0, 0}}));
+    EXPECT_EQ(hooks.soundTextures, 1);
+    EXPECT_EQ(back->soundTexture->name.rfind("Texture 0x", 0), 0u);
+}
+
+TEST(DemoTest, ExampleProjectRoundTripsByteForByte) {
+    auto demo = loadExample();
+    std::vector<uint8_t> block = packBinary(*demo);
+    EXPECT_EQ(packBinary(*loadExample()), block) << "packing twice must give the same bytes";
+
+    RecordingHooks hooks;
+    auto read = readBlock(block, hooks);
+    ASSERT_EQ(hooks.progressCalls.size(), read->total + 1);
+    for (uint64_t i = 0; i < read->total; ++i) EXPECT_EQ(hooks.progressCalls[i].first, i);
+    EXPECT_EQ(hooks.progressCalls.back(), std::make_pair(read->total, read->total));
+    EXPECT_EQ(hooks.fontTexturesPrepared, 1);
+    EXPECT_EQ(packBinary(*read), block);
+
+    ScratchDir dir("demo-unpack");
+    content::JsonFiles files;
+    files.folder = dir.path();
+    files.externalise = true;
+    content::Json unpacked = read->toJson(files);
+    EXPECT_FALSE(unpacked.contains("music"));
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "resources" / "music.mp3"));
+    Demo again;
+    again.fromJson(unpacked, files);
+    EXPECT_EQ(packBinary(again), block);
+}
+
+TEST(DemoTest, ReferencesResolveByKeyAndKind) {
+    auto demo = loadExample();
+    std::vector<uint8_t> block = packBinary(*demo);
+    auto read = readBlock(block, content::LoadHooks::none());
+    const Event* background = nullptr;
+    for (auto& e : read->events)
+        if (e->name == "background") background = e.get();
+    ASSERT_NE(background, nullptr);
+    ASSERT_NE(background->effect, nullptr);
+    EXPECT_EQ(background->effect->name, "plasma");
+    ASSERT_NE(background->effect->program, nullptr);
+    EXPECT_EQ(background->effect->program->fragmentFilename, "resources/plasma.frag");
+    ASSERT_EQ(read->fontTextures.size(), 1u);
+    EXPECT_EQ(read->fontTextures[0]->font, read->fonts[0].get());
+    ASSERT_EQ(read->eventGroups.size(), 1u);
+    EXPECT_EQ(read->eventGroups[0]->events.size(), 2u);
+    EXPECT_EQ(read->rootGraph(), read->graphs[0].get());
+}
+
+TEST(DemoTest, KeyOfAnotherKindResolvesToNull) {
+    // A font texture whose font key names a texture record: it must not become a Font.
+    Demo demo;
+    auto texture = std::make_unique<Texture>();
+    texture->name = "t";
+    texture->image = ByteBuffer(std::vector<uint8_t>{1, 2, 3});
+    auto fontTexture = std::make_unique<FontTexture>();
+    fontTexture->name = "ft";
+    demo.textures.push_back(std::move(texture));
+    demo.fontTextures.push_back(std::move(fontTexture));
+    std::vector<uint8_t> block = packBinary(demo);
+    // The font texture has no font, so its stored key is 0; make it the texture's key, 1.
+    // From the end: four scalars, the empty music, six empty lists, then chars_per_beat, center.
+    size_t fontKeyAt = block.size() - 16 - 8 - 6 * 8 - (4 + 1 + 8);
+    ASSERT_EQ(block[fontKeyAt], 0);
+    block[fontKeyAt] = 1;
+    auto read = readBlock(block, content::LoadHooks::none());
+    ASSERT_EQ(read->fontTextures.size(), 1u);
+    EXPECT_EQ(read->fontTextures[0]->font, nullptr);
+}
+
+TEST(DemoTest, TruncatedBlockNamesTheRecordAndOffset) {
+    std::vector<uint8_t> block = packBinary(*loadExample());
+    block.resize(block.size() / 2);
+    try {
+        readBlock(block, content::LoadHooks::none());
+        FAIL() << "a truncated block must not load";
+    } catch (const content::ContentError& e) {
+        std::string message = e.what();
+        EXPECT_NE(message.find("byte offset"), std::string::npos) << message;
+        EXPECT_NE(message.find(" in "), std::string::npos) << message;
+    }
+}
+
+TEST(DemoTest, UnpackRefusesNamesOutsideTheFolder) {
+    for (const char* name : {"../evil.png", "/tmp/evil.png", "a/../../evil.png"}) {
+        Demo demo;
+        auto texture = std::make_unique<Texture>();
+        texture->name = name;
+        texture->image = ByteBuffer(std::vector<uint8_t>{1, 2, 3});
+        demo.textures.push_back(std::move(texture));
+        ScratchDir dir("demo-evil");
+        content::JsonFiles files;
+        files.folder = dir.path() / "out";
+        files.externalise = true;
+        EXPECT_THROW(demo.toJson(files), content::ContentError) << name;
+    }
+}
+
+TEST(DemoTest, ShowExecutableCarriesTheBlockBehindItsTrailer) {
+    std::vector<uint8_t> block = packBinary(*loadExample());
+    std::vector<uint8_t> exe(1000, 0xAB);
+    std::vector<uint8_t> show = content::appendBlock(exe, block);
+    ASSERT_EQ(show.size(), exe.size() + block.size() + 8);
+    ScratchDir dir("demo-show");
+    std::filesystem::path path = dir.path() / "show";
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(show.data()), show.size());
+    Demo demo;
+    content::BlockLocation where = content::readDemoFile(path.string(), demo);
+    EXPECT_TRUE(where.inExecutable);
+    EXPECT_EQ(where.offset, 1000u);
+    EXPECT_EQ(where.size, block.size());
+    EXPECT_EQ(packBinary(demo), block);
+}
+
+TEST(DemoTest, PackToolReproducesAnUnpackedShow) {
+    ScratchDir dir("demopack");
+    std::string tool = std::string(DEMO_BINARY_DIR) + "/demopack";
+    std::string project = (kExample / "project.json").string();
+    std::string first = (dir.path() / "first.dat").string();
+    std::string again = (dir.path() / "again.dat").string();
+    std::string unpacked = (dir.path() / "unpacked").string();
+    auto run = [](const std::string& command) { return std::system((command + " > /dev/null").c_str()); };
+    ASSERT_EQ(run(tool + " pack " + project + " -o " + first), 0);
+    ASSERT_EQ(run(tool + " unpack " + first + " -o " + unpacked), 0);
+    ASSERT_EQ(run(tool + " pack " + unpacked + "/project.json -o " + again), 0);
+    EXPECT_EQ(testing_support::readFile(first), testing_support::readFile(again));
+    EXPECT_EQ(run(tool + " info " + first), 0);
+
+    std::vector<uint8_t> broken = testing_support::readFile(first);
+    broken.resize(broken.size() - 20);
+    std::ofstream(dir.path() / "broken.dat", std::ios::binary)
+        .write(reinterpret_cast<const char*>(broken.data()), broken.size());
+    EXPECT_NE(run(tool + " info " + (dir.path() / "broken.dat").string() + " 2>/dev/null"), 0);
+}
