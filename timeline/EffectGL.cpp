@@ -1,0 +1,160 @@
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "content/FontTexture.h"
+#include "content/Texture.h"
+#include "player/Runtime.h"
+#include "shaders/ShaderProgram.h"
+#include "timeline/Effect.h"
+
+namespace {
+
+// Two triangles covering the viewport.
+constexpr float kQuad[18] = {-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, 1, 0, 1, -1, 0, -1, -1, 0};
+
+void setRenderViewport() { glViewport(0, 0, renderSize.width, renderSize.height); }
+
+// Every input keeps its unit even when it is missing (bound to texture 0, which samples as
+// black), so the samplers after it still see the inputs the shader was written for.
+void bindUnit(int& unit, GLuint texture) {
+    glActiveTexture(GL_TEXTURE0 + unit);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    ++unit;
+}
+
+void unbindUnits(int count) {
+    for (int unit = 0; unit < count; ++unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+}
+
+// One level only: the input draws without re-rendering its own inputs. An input without a frame
+// buffer is skipped, as binding name 0 would clear the screen instead.
+void renderIntoOwnTarget(Effect& input) {
+    if (input.frameBuffer == 0) return;
+    glBindFramebuffer(GL_FRAMEBUFFER, input.frameBuffer);
+    setRenderViewport();
+    glClear(GL_COLOR_BUFFER_BIT);
+    input.render({}, false);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    setRenderViewport();
+}
+
+// Reads the back buffer into the capture texture, bound on the active unit.
+void copyScreen(Effect& effect) {
+    effect.ensureCapture();
+    PixelBuffer& buffer = *effect.capture;
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, buffer.width, buffer.height, GL_RGBA, GL_UNSIGNED_BYTE, buffer.pixels.data());
+    glBindTexture(GL_TEXTURE_2D, effect.captureTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, buffer.width, buffer.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 buffer.pixels.data());
+}
+
+}  // namespace
+
+Effect::Effect(std::string name, ShaderProgram* program, Texture* texture, Effect* input, bool feedback,
+               bool screenTexture, Scene* scene)
+    : program(program), scene(scene), name(std::move(name)), feedback(feedback), screen_texture(screenTexture) {
+    if (texture) textures.push_back(texture);
+    if (input) effects.push_back(input);
+    if (program) createTargets();
+}
+
+// Runs again when programs are recompiled after loading; the earlier objects are released. The
+// frame buffer is made even without a program, so that effects sampling this one read a valid
+// (cleared) texture rather than having it bind the default frame buffer.
+void Effect::createTargets() {
+    glDeleteVertexArrays(1, &vertexArray);
+    glDeleteBuffers(1, &quadBuffer);
+    glDeleteFramebuffers(1, &frameBuffer);
+    glDeleteTextures(1, &frameBufferTexture);
+
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glGenBuffers(1, &quadBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, quadBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof kQuad, kQuad, GL_STATIC_DRAW);
+    GLuint position = program ? program->positionAttribute : 0;
+    glEnableVertexAttribArray(position);
+    glVertexAttribPointer(position, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
+    glBindVertexArray(0);
+
+    glGenFramebuffers(1, &frameBuffer);
+    glGenTextures(1, &frameBufferTexture);
+    glBindTexture(GL_TEXTURE_2D, frameBufferTexture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, renderSize.width, renderSize.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, frameBufferTexture, 0);
+    const GLenum drawBuffer = GL_COLOR_ATTACHMENT0;
+    glDrawBuffers(1, &drawBuffer);
+    GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) std::printf("FB Error! Status: 0x%x\n", status);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+// Units in order: feedback capture, textures, font textures, input effects, screen copy.
+int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
+    if (renderInputs) {
+        for (Effect* input : effects) {
+            if (input) renderIntoOwnTarget(*input);
+        }
+    }
+    glUseProgram(drawProgram.program);
+    int unit = 0;
+    if (feedback) {
+        glActiveTexture(GL_TEXTURE0);
+        ensureCapture();
+        bindUnit(unit, captureTexture);
+    }
+    for (Texture* texture : textures) bindUnit(unit, texture ? texture->glName : 0);
+    for (FontTexture* fontTexture : fontTextures) bindUnit(unit, fontTexture ? fontTexture->glName : 0);
+    for (Effect* input : effects) bindUnit(unit, input ? input->frameBufferTexture : 0);
+    if (screen_texture) {
+        // The unit is chosen before the copy, so that making the capture texture cannot
+        // displace the input bound last.
+        glActiveTexture(GL_TEXTURE0 + unit);
+        copyScreen(*this);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        ++unit;
+    }
+    return unit;
+}
+
+// Draws into whatever frame buffer is bound, which is how inputs land in their own targets.
+void Effect::render(DrawCallback callback, bool renderInputs) {
+    if (!program) return;
+    int units = bindInputs(*program, renderInputs);
+    program->setStandardUniforms();
+    if (callback) callback();
+    glBindVertexArray(vertexArray);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    unbindUnits(units);
+}
+
+void Effect::captureScreen() { copyScreen(*this); }
+
+void Effect::ensureCapture() {
+    const int32_t width = renderSize.width, height = renderSize.height;
+    if (capture && (capture->width != width || capture->height != height)) {
+        capture.reset();
+        glDeleteTextures(1, &captureTexture);
+        captureTexture = 0;
+    }
+    if (!capture) {
+        capture = std::make_unique<PixelBuffer>();
+        capture->width = width;
+        capture->height = height;
+        capture->pixels.assign(size_t(std::max(width, 0)) * size_t(std::max(height, 0)) * 4, 0);
+    }
+    if (captureTexture == 0) captureTexture = createTexture2D(width, height, capture->pixels.data(), GL_CLAMP_TO_EDGE);
+}
