@@ -1,7 +1,7 @@
 // One entry of the beat timeline: an effect drawn, a sample triggered, a group replayed or a set
 // of named values for graph nodes, each with its animation tracks.
 #pragma once
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +23,7 @@ public:
     float start_beat = 0.0f;
     float end_beat = 0.0f;
     std::string name;
-    std::map<std::string, Track> tracks;  // "control_points"
+    TrackMap tracks;  // "control_points"
     std::vector<UniformDef> uniform_defs;
     EventGroup* group = nullptr;
     bool visible = true;
@@ -33,10 +33,25 @@ public:
     uint64_t refKey = 0;
     std::string refName;
 
+    // The track of a name (a string or a DottedName), or null; looking never creates one.
+    template <class Name>
+    const Track* findTrack(const Name& trackName) const {
+        auto it = tracks.find(trackName);
+        return it == tracks.end() ? nullptr : &it->second;
+    }
+
     // Track evaluation (TrackEvaluation.cpp): the value of a track at beat x of the event's span.
     float evaluate(const Track* track, float x) const;
-    // The text of a track at beat x with placeholders and the typewriter, written into out.
-    void evaluateText(const std::string& trackName, float x, int32_t charsPerBeat, std::string& out) const;
+    // The text of a track at beat x with placeholders and the typewriter, written into out (so
+    // a caller that keeps out allocates nothing in steady state). frameBeat is the frame clock's
+    // beat that <BEAT> and <IBEAT> show; charsPerBeat -1 or below means no typewriter.
+    void evaluateText(const Track* track, float x, float frameBeat, int32_t charsPerBeat, std::string& out) const;
+    void evaluateText(const std::string& trackName, float x, float frameBeat, int32_t charsPerBeat,
+                      std::string& out) const;
+
+    // For a group event, beat x on the replayed group's own timeline: x - start_beat + the
+    // earliest start among its members; none without a group or members.
+    std::optional<float> groupBeat(float x) const;
 
     // GPU side (EventGL.cpp). parent is the group event replaying this one, or null.
     void animate(float x, const Event* parent);
