@@ -29,6 +29,8 @@ void startMusic(const Demo& demo, bool loop);
 
 // Plays a sample once unless it is still playing; the music is ducked while any sample plays.
 void playSample(AudioSample& sample);
+// The same for a reference that may be null; null plays nothing.
+void playSample(AudioSample* sample);
 
 // Uploads the latest analysed block into the 1024 x 2 sound texture.
 void uploadSoundTexture(const Texture& soundTexture);

@@ -1,0 +1,129 @@
+#include "audio/Audio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <climits>
+#include <cstdio>
+#include <mutex>
+
+#include "audio/MixedSound.h"
+#include "content/AudioSample.h"
+#include "content/Demo.h"
+
+namespace audio {
+namespace {
+
+constexpr int kFullVolume = MIX_MAX_VOLUME;
+constexpr int kDuckedVolume = 100;
+
+DeviceSpec spec;
+Mix_Music* music = nullptr;
+
+// Samples playing now; the music stays ducked while there is any. The mutex keeps the flags,
+// the count and the volume in step between the main thread and SDL's timer thread.
+std::mutex duckMutex;
+int samplesPlaying = 0;
+
+// Each sample's own timer ends it, so overlapping samples never lose their end.
+Uint32 endSample(Uint32, void* param) {
+    std::lock_guard lock(duckMutex);
+    static_cast<AudioSample*>(param)->playing = false;
+    if (--samplesPlaying == 0) Mix_VolumeMusic(kFullVolume);
+    return 0;
+}
+
+// Reads spec without a lock: it only changes while the device is closed, which unregisters
+// this hook.
+void captureMixedAudio(int, void* stream, int len, void*) {
+    mixedSound().analyse(static_cast<const int16_t*>(stream), static_cast<size_t>(len) / 2,
+                         spec.channels);
+}
+
+void freeMusic() {
+    if (music) Mix_FreeMusic(music);
+    music = nullptr;
+}
+
+// A read-only stream over bytes, or null when SDL cannot address them.
+SDL_RWops* memoryStream(const ByteBuffer& bytes) {
+    if (!bytes.present() || bytes.length > INT_MAX) return nullptr;
+    return SDL_RWFromConstMem(bytes.begin(), static_cast<int>(bytes.length));
+}
+
+}  // namespace
+
+SoundCapture& mixedSound() {
+    static SoundCapture capture;
+    return capture;
+}
+
+const DeviceSpec& deviceSpec() { return spec; }
+
+bool openDevice(int32_t frequency) {
+    closeDevice();  // SDL_mixer would otherwise only count the open and keep the old rate
+    if (Mix_OpenAudio(frequency, AUDIO_S16LSB, 2, 1024) == -1) {
+        std::printf("Mix_OpenAudio: %s\n", Mix_GetError());
+        return false;
+    }
+    int queriedFrequency = 0;
+    int queriedChannels = 0;
+    Uint16 queriedFormat = 0;
+    if (Mix_QuerySpec(&queriedFrequency, &queriedFormat, &queriedChannels))
+        spec = {queriedFrequency, queriedFormat, queriedChannels};
+    return true;
+}
+
+void closeDevice() {
+    freeMusic();
+    int frequency = 0;
+    int channels = 0;
+    Uint16 format = 0;
+    while (Mix_QuerySpec(&frequency, &format, &channels)) Mix_CloseAudio();
+}
+
+void startMusic(const Demo& demo, bool loop) {
+    if (demo.music.length == 0) return;
+    freeMusic();
+    SDL_RWops* stream = memoryStream(demo.music);
+    if (stream) music = Mix_LoadMUS_RW(stream, 1);
+    mixedSound();  // made here rather than on the audio thread
+    Mix_UnregisterEffect(MIX_CHANNEL_POST, captureMixedAudio);
+    Mix_RegisterEffect(MIX_CHANNEL_POST, captureMixedAudio, nullptr, nullptr);
+    if (music) Mix_PlayMusic(music, loop ? -1 : 0);
+}
+
+void playSample(AudioSample& sample) {
+    {
+        std::lock_guard lock(duckMutex);
+        if (sample.playing) return;
+        sample.playing = true;
+        ++samplesPlaying;
+        Mix_VolumeMusic(kDuckedVolume);
+    }
+    if (sample.chunk) Mix_PlayChannelTimed(-1, sample.chunk, 0, -1);
+    Uint32 duration = sample.durationMs > 0 ? static_cast<Uint32>(sample.durationMs) : 0;
+    if (SDL_AddTimer(duration, endSample, &sample) == 0) endSample(0, &sample);
+}
+
+void playSample(AudioSample* sample) {
+    if (sample) playSample(*sample);
+}
+
+int32_t soundLevel() { return mixedSound().latest().level; }
+
+}  // namespace audio
+
+void AudioSample::decode() {
+    if (chunk) Mix_FreeChunk(chunk);
+    chunk = nullptr;
+    durationMs = 0;
+    SDL_RWops* stream = audio::memoryStream(bytes);
+    if (!stream) return;
+    chunk = Mix_LoadWAV_RW(stream, 1);
+    const audio::DeviceSpec& device = audio::deviceSpec();
+    if (!chunk || device.channels <= 0 || device.frequency <= 0) return;
+    // 500 = 1000 ms over the 2 bytes of a 16-bit value.
+    durationMs = static_cast<int32_t>(static_cast<uint64_t>(chunk->alen) * 500 / device.channels /
+                                      device.frequency);
+}

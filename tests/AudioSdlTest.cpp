@@ -1,0 +1,191 @@
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "audio/Audio.h"
+#include "audio/MixedSound.h"
+#include "content/AudioSample.h"
+#include "content/Demo.h"
+#include "tests/TestSupport.h"
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+void put16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(v & 0xFF);
+    out.push_back(v >> 8);
+}
+
+void put32(std::vector<uint8_t>& out, uint32_t v) {
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+// A 16-bit stereo PCM WAV file holding `frames` frames of a constant left and right value.
+std::vector<uint8_t> wavFile(int rate, int frames, int16_t left = 1000, int16_t right = 1000) {
+    uint32_t dataBytes = static_cast<uint32_t>(frames) * 4;
+    std::vector<uint8_t> out = {'R', 'I', 'F', 'F'};
+    put32(out, 36 + dataBytes);
+    for (char c : std::string("WAVEfmt ")) out.push_back(c);
+    put32(out, 16);
+    put16(out, 1);  // PCM
+    put16(out, 2);
+    put32(out, rate);
+    put32(out, rate * 4);
+    put16(out, 4);
+    put16(out, 16);
+    for (char c : std::string("data")) out.push_back(c);
+    put32(out, dataBytes);
+    for (int i = 0; i < frames; ++i) {
+        put16(out, static_cast<uint16_t>(left));
+        put16(out, static_cast<uint16_t>(right));
+    }
+    return out;
+}
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
+    auto end = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > end) return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// A decoded sample that outlives its end timer and releases its chunk.
+struct TestSample {
+    AudioSample sample;
+    explicit TestSample(const std::vector<uint8_t>& bytes) {
+        sample.bytes = ByteBuffer(bytes);
+        sample.decode();
+    }
+    ~TestSample() {
+        EXPECT_TRUE(waitFor([&] { return !sample.playing; })) << "sample never ended";
+        if (sample.chunk) Mix_FreeChunk(sample.chunk);
+    }
+};
+
+int musicVolume() { return Mix_VolumeMusic(-1); }
+
+}  // namespace
+
+// SDL's disk driver mixes in real time into a scratch file, so playing times are real.
+class AudioSdlTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        scratch = new testing_support::ScratchDir("audio-sdl");
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", (scratch->path() / "mix.raw").c_str(), 1);
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER), 0) << SDL_GetError();
+    }
+    static void TearDownTestSuite() {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
+        delete scratch;
+    }
+    void SetUp() override { ASSERT_TRUE(audio::openDevice(44100)); }
+    void TearDown() override { audio::closeDevice(); }
+
+    static inline testing_support::ScratchDir* scratch = nullptr;
+};
+
+TEST_F(AudioSdlTest, DecodeMeasuresTheSampleOnTheDeviceAsItRunsNow) {
+    TestSample twoSeconds(wavFile(44100, 88200));
+    ASSERT_NE(twoSeconds.sample.chunk, nullptr) << Mix_GetError();
+    EXPECT_EQ(twoSeconds.sample.chunk->alen, 352800u);
+    EXPECT_EQ(twoSeconds.sample.durationMs, 2000);
+
+    // Reopened at another rate, decoding again resamples: still 2 s of device time.
+    ASSERT_TRUE(audio::openDevice(48000));
+    EXPECT_EQ(audio::deviceSpec().frequency, 48000);
+    twoSeconds.sample.decode();
+    ASSERT_NE(twoSeconds.sample.chunk, nullptr) << Mix_GetError();
+    EXPECT_NEAR(twoSeconds.sample.chunk->alen / 4.0, 96000, 48);
+    EXPECT_NEAR(twoSeconds.sample.durationMs, 2000, 1);
+
+    TestSample garbage({'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v'});
+    EXPECT_EQ(garbage.sample.chunk, nullptr);
+    EXPECT_EQ(garbage.sample.durationMs, 0);
+}
+
+TEST_F(AudioSdlTest, OverlappingSamplesEndOnTheirOwnAndDuckTheMusicUntilTheLast) {
+    TestSample first(wavFile(44100, 44100 / 5));   // 200 ms
+    TestSample second(wavFile(44100, 44100 / 2));  // 500 ms
+    ASSERT_EQ(musicVolume(), 128);
+
+    auto start = Clock::now();
+    audio::playSample(first.sample);
+    EXPECT_EQ(musicVolume(), 100);
+    std::this_thread::sleep_for(100ms);
+    auto secondStart = Clock::now();
+    audio::playSample(second.sample);
+
+    ASSERT_TRUE(waitFor([&] { return !first.sample.playing; }));
+    EXPECT_GE(msSince(start), 200);
+    EXPECT_TRUE(second.sample.playing);
+    EXPECT_EQ(musicVolume(), 100) << "music came back while a sample still plays";
+
+    ASSERT_TRUE(waitFor([&] { return !second.sample.playing; }));
+    EXPECT_GE(msSince(secondStart), 500);
+    EXPECT_EQ(musicVolume(), 128);
+
+    audio::playSample(second.sample);
+    EXPECT_TRUE(second.sample.playing) << "an ended sample must play again";
+    EXPECT_EQ(musicVolume(), 100);
+}
+
+TEST_F(AudioSdlTest, ASampleStartedAgainWhilePlayingPlaysOnce) {
+    TestSample sample(wavFile(44100, 44100 / 4));
+    audio::playSample(sample.sample);
+    audio::playSample(sample.sample);
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    ASSERT_TRUE(waitFor([&] { return !sample.sample.playing; }));
+    EXPECT_EQ(musicVolume(), 128) << "the second start left the music ducked";
+}
+
+TEST_F(AudioSdlTest, SamplesWithoutSoundPlayNothing) {
+    TestSample silent({'x'});
+    audio::playSample(silent.sample);
+    EXPECT_EQ(Mix_Playing(-1), 0);
+    ASSERT_TRUE(waitFor([&] { return !silent.sample.playing; }, 500ms));
+    EXPECT_EQ(musicVolume(), 128);
+
+    audio::playSample(nullptr);
+    EXPECT_EQ(musicVolume(), 128);
+}
+
+TEST_F(AudioSdlTest, MusicLoopsOnlyWhenAsked) {
+    Demo demo;
+    audio::startMusic(demo, true);
+    EXPECT_EQ(Mix_PlayingMusic(), 0);
+
+    demo.music = ByteBuffer(wavFile(44100, 44100 / 5));
+    audio::startMusic(demo, false);
+    EXPECT_EQ(Mix_PlayingMusic(), 1);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Mix_PlayingMusic(), 0) << "music played once should have ended";
+
+    audio::startMusic(demo, true);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "looped music should still play";
+}
+
+TEST_F(AudioSdlTest, CaptureSeesTheFinalMix) {
+    Demo demo;
+    demo.music = ByteBuffer(wavFile(44100, 44100, 8192, -4096));
+    audio::startMusic(demo, true);
+    EXPECT_TRUE(waitFor([] { return audio::soundLevel() == (8192 + 4096) / 2; }))
+        << "level " << audio::soundLevel();
+    const audio::SoundBlock& block = audio::mixedSound().latest();
+    for (int x = 0; x < audio::kSoundWidth; ++x)
+        ASSERT_EQ(block.pixels[(audio::kSoundWidth + x) * 4], 8192 / 256 + 128) << "wave pixel " << x;
+}
