@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -77,6 +78,17 @@ struct TestSample {
 
 int musicVolume() { return Mix_VolumeMusic(-1); }
 
+// Frames the device has mixed, counted by SDL_mixer's own post-mix hook (ours is an effect).
+std::atomic<long> mixedFrames{0};
+void countMixed(void*, Uint8*, int len) { mixedFrames += len / 4; }
+
+// Waits until the device has mixed `frames` more frames: the disk driver may lag on a busy
+// machine, so wall time alone says little about how far the music got.
+bool mixFor(long frames) {
+    long target = mixedFrames + frames;
+    return waitFor([&] { return mixedFrames >= target; });
+}
+
 }  // namespace
 
 // SDL's disk driver mixes in real time into a scratch file, so playing times are real.
@@ -92,8 +104,14 @@ protected:
         SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_TIMER);
         delete scratch;
     }
-    void SetUp() override { ASSERT_TRUE(audio::openDevice(44100)); }
-    void TearDown() override { audio::closeDevice(); }
+    void SetUp() override {
+        ASSERT_TRUE(audio::openDevice(44100));
+        Mix_SetPostMix(countMixed, nullptr);
+    }
+    void TearDown() override {
+        Mix_SetPostMix(nullptr, nullptr);
+        audio::closeDevice();
+    }
 
     static inline testing_support::ScratchDir* scratch = nullptr;
 };
@@ -168,14 +186,15 @@ TEST_F(AudioSdlTest, MusicLoopsOnlyWhenAsked) {
     audio::startMusic(demo, true);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
 
-    demo.music = ByteBuffer(wavFile(44100, 44100 / 5));
+    constexpr long kMusicFrames = 44100 / 5;
+    demo.music = ByteBuffer(wavFile(44100, kMusicFrames));
     audio::startMusic(demo, false);
     EXPECT_EQ(Mix_PlayingMusic(), 1);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(mixFor(3 * kMusicFrames));
     EXPECT_EQ(Mix_PlayingMusic(), 0) << "music played once should have ended";
 
     audio::startMusic(demo, true);
-    std::this_thread::sleep_for(500ms);
+    ASSERT_TRUE(mixFor(3 * kMusicFrames));
     EXPECT_EQ(Mix_PlayingMusic(), 1) << "looped music should still play";
 }
 
