@@ -42,9 +42,9 @@ void mainImage(out vec4 fragColor, in vec2 fragCoord) {
 )";
 
 LoadingScreen::LoadingScreen(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {
-    program.build();
+    // Compiling the built-in empty fragment first would only print a syntax error.
     program.fragmentSource = kLoaderFragmentSource;
-    program.recompile();
+    program.build();
     picture.name = "loader";
     picture.image = ByteBuffer(kLoaderPicture, kLoaderPictureSize);
     picture.upload();

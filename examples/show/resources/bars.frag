@@ -8,7 +8,8 @@ out vec4 fragColor;
 
 void main() {
     vec2 uv = gl_FragCoord.xy / resolution;
-    float spectrum = texture(sound_texture, vec2(uv.x * 0.5, 0.25)).r;
+    // The lowest third of the dB range is the noise floor of the mix; leave it out.
+    float spectrum = max(texture(sound_texture, vec2(uv.x * 0.5, 0.25)).r - 0.35, 0.0) / 0.65;
     float wave = texture(sound_texture, vec2(uv.x, 0.75)).r;
     float bar = step(uv.y, spectrum * height);
     float line = 1.0 - smoothstep(0.0, 0.01, abs(uv.y - 0.8 - (wave - 0.5) * 0.3));
