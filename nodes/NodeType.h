@@ -28,6 +28,10 @@ struct OutputDef {
     bool operator==(const OutputDef& o) const { return value_type == o.value_type && name == o.name; }
 };
 
+// An input pin; the default and the authoring hints are optional.
+InputDef inputPin(int32_t type, std::string name, values::MaybeValue defaultValue = {},
+                  values::MaybeValue minValue = {}, values::MaybeValue maxValue = {});
+
 using ValueList = std::vector<values::MaybeValue>;
 using ExecuteFn = void (*)(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
 

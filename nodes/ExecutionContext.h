@@ -1,0 +1,21 @@
+// What a frame's graph execution hands to every execute operation.
+#pragma once
+#include <string>
+#include <unordered_map>
+
+class Demo;
+struct PatchSet;
+
+namespace Nodes {
+
+class GraphNode;
+
+struct ExecutionContext {
+    Demo* demo = nullptr;
+    GraphNode* current = nullptr;  // the node whose execute operation is running
+    GraphNode* owner = nullptr;    // the "Subgraph" node whose graph is rendering; null for the root graph
+    PatchSet* patchSet = nullptr;
+    std::unordered_map<std::string, GraphNode*> macros;  // registered this frame, by macro name
+};
+
+}  // namespace Nodes
