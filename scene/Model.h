@@ -31,8 +31,12 @@ public:
     // Parses the GLB bytes into gltf, printing the parser's warnings and errors. Returns success.
     bool parse();
 
+    // The name the writers use: a model read from text glTF holds GLB bytes and is written as
+    // NAME.glb. The name itself stays as read so that scenes naming the text file still find it.
+    std::string storedName() const;
+
     // JSON: a name ending in .glb/.GLB is binary glTF, any other extension text glTF, which is
-    // converted to GLB and renamed NAME.glb so that blocks always hold GLB.
+    // converted to GLB so that blocks always hold GLB.
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;

@@ -1,0 +1,111 @@
+#include "scene/Model.h"
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include <tiny_gltf.h>
+
+#include "content/Texture.h"
+
+namespace {
+
+bool isBinaryGltfName(const std::string& name) {
+    std::string ext = std::filesystem::path(name).extension().string();
+    return ext == ".glb" || ext == ".GLB";
+}
+
+bool hasExtension(const std::string& name) { return std::filesystem::path(name).has_extension(); }
+
+// The parser takes 32-bit lengths; a longer buffer would be silently cut.
+std::string tooLargeError(uint64_t length) { return length > UINT_MAX ? "glTF data larger than 4 GB" : ""; }
+
+void printDiagnostics(const std::string& warn, const std::string& err, bool ok) {
+    if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
+    if (!err.empty()) std::printf("Err: %s\n", err.c_str());
+    if (!ok) std::printf("Failed to parse glTF\n");
+}
+
+// Embeds every decoded image as PNG whatever its file extension was: the library's own writer
+// only knows .png/.jpg/.bmp names and would leave other images (.jpeg, .PNG, ...) without data.
+bool embedAsPng(const std::string* basepath, const std::string*, const tinygltf::Image* image, bool,
+                std::string* outUri, void* user) {
+    if (image->image.empty()) return false;  // never loaded: keep the original URI
+    static const std::string pngName = "image.png";
+    return tinygltf::WriteImageData(basepath, &pngName, image, true, outUri, user);
+}
+
+// Parses glTF text, resolving external buffers and images against baseDir, and returns the same
+// asset as self-contained GLB bytes; empty on failure.
+std::vector<uint8_t> textGltfToGlb(const ByteBuffer& text, const std::string& baseDir) {
+    tinygltf::TinyGLTF loader;
+    tinygltf::Model model;
+    std::string warn, err = tooLargeError(text.length);
+    bool ok = err.empty() && loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(text.begin()),
+                                                        unsigned(text.length), baseDir);
+    printDiagnostics(warn, err, ok);
+    if (!ok) return {};
+    // Without a URI the first buffer goes to the GLB binary chunk; the others are embedded.
+    for (tinygltf::Buffer& buffer : model.buffers) buffer.uri.clear();
+    loader.SetImageWriter(embedAsPng, nullptr);
+    std::ostringstream glb;
+    if (!loader.WriteGltfSceneToStream(&model, glb, false, true)) return {};
+    std::string bytes = glb.str();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+Model::Model() = default;
+Model::~Model() = default;
+
+std::string Model::storedName() const {
+    return buffer.present() && hasExtension(name) && !isBinaryGltfName(name) ? name + ".glb" : name;
+}
+
+bool Model::parse() {
+    gltf = std::make_shared<tinygltf::Model>();
+    tinygltf::TinyGLTF loader;
+    std::string warn, err = tooLargeError(buffer.length);
+    bool ok = err.empty() &&
+              loader.LoadBinaryFromMemory(gltf.get(), &err, &warn, buffer.begin(), unsigned(buffer.length), "resources");
+    printDiagnostics(warn, err, ok);
+    return ok;
+}
+
+content::Json Model::toJson(const content::JsonFiles& files) const {
+    content::Json j;
+    std::string stored = storedName();
+    j["name"] = stored;
+    bool inFile = files.externalise && buffer.present() && files.trySave(stored, buffer.begin(), buffer.length);
+    if (!inFile && buffer.present()) j["buffer"] = buffer.toJson(files);
+    return j;
+}
+
+void Model::writeBinary(content::BinaryWriter& out) const {
+    out.string(storedName());
+    buffer.writeBinary(out);
+}
+
+void Model::fromJson(const content::Json& json, const content::JsonFiles& files) {
+    using namespace content;
+    name = jsonString(json, "name");
+    if (!hasExtension(name)) {
+        std::printf("Expected a file extension in name %s\n", name.c_str());
+        return;
+    }
+    if (jsonHas(json, "buffer")) buffer.fromJson(json["buffer"], files);
+    else buffer = ByteBuffer(files.load(name));
+    if (isBinaryGltfName(name)) return;
+    std::string baseDir = (files.folder / std::filesystem::path(name).parent_path()).string();
+    std::vector<uint8_t> glb = textGltfToGlb(buffer, baseDir);
+    // A text glTF that did not convert leaves the model empty rather than holding text as GLB.
+    buffer = glb.empty() ? ByteBuffer() : ByteBuffer(glb);
+}
+
+void Model::readBinary(content::BinaryReader& in) {
+    content::RecordScope scope(in, "Model");
+    name = in.string();
+    buffer.readBinary(in);
+}
