@@ -45,7 +45,9 @@ public:
     NameMap(const Demo::List<T>& list, std::function<std::string(const T&)> nameOf) {
         for (const auto& record : list) map_[nameOf(*record)] = record.get();
     }
+    // An empty name is what an absent reference reads as; it never names a record.
     T* find(const std::string& name) const {
+        if (name.empty()) return nullptr;
         auto it = map_.find(name);
         return it == map_.end() ? nullptr : it->second;
     }
@@ -182,7 +184,7 @@ void makeSoundTexture(Demo& demo) {
 void Demo::readBinary(content::BinaryReader& in) {
     content::RecordScope scope(in, "Demo");
     total = in.u64();
-    BinaryLoad load{*this, in};
+    BinaryLoad load{*this, in, {}, 0};
     using H = content::LoadHooks;
     load.readList(events, "Event");
     load.readList(effects, "Effect");
@@ -347,7 +349,7 @@ uint64_t countJsonRecords(const content::Json& json) {
 
 void Demo::fromJson(const content::Json& json, const content::JsonFiles& files) {
     total = countJsonRecords(json);
-    JsonLoad load{*this, json, files};
+    JsonLoad load{*this, json, files, 0};
     using H = content::LoadHooks;
     load.readList(textures, "textures", &H::textureRead);
     load.readList(shaders, "shaders", &H::programRead);
