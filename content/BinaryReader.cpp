@@ -61,35 +61,18 @@ void BinaryReader::read(void* dst, uint64_t length) {
     offset_ += length;
 }
 
-uint8_t BinaryReader::u8() {
-    uint8_t v;
-    read(&v, 1);
+template <class T>
+T BinaryReader::number() {
+    T v;
+    read(&v, sizeof v);
     return v;
 }
 
-int32_t BinaryReader::i32() {
-    int32_t v;
-    read(&v, 4);
-    return v;
-}
-
-uint32_t BinaryReader::u32() {
-    uint32_t v;
-    read(&v, 4);
-    return v;
-}
-
-uint64_t BinaryReader::u64() {
-    uint64_t v;
-    read(&v, 8);
-    return v;
-}
-
-float BinaryReader::f32() {
-    float v;
-    read(&v, 4);
-    return v;
-}
+uint8_t BinaryReader::u8() { return number<uint8_t>(); }
+int32_t BinaryReader::i32() { return number<int32_t>(); }
+uint32_t BinaryReader::u32() { return number<uint32_t>(); }
+uint64_t BinaryReader::u64() { return number<uint64_t>(); }
+float BinaryReader::f32() { return number<float>(); }
 
 uint64_t BinaryReader::count(uint64_t minElementSize) {
     uint64_t at = offset_;

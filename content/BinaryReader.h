@@ -41,6 +41,8 @@ public:
     [[noreturn]] void fail(const std::string& what) const;
 
 private:
+    template <class T>
+    T number();
     void need(uint64_t length, const char* what) const;
     [[noreturn]] void pastEnd(uint64_t lengthAt, const char* what, uint64_t length);
 
