@@ -1,5 +1,6 @@
 #include "content/Scramble.h"
 
+#include <cstring>
 #include <vector>
 
 namespace content {
@@ -29,19 +30,28 @@ const KeyTable& keyTable() {
     return table;
 }
 
+// Xors n bytes with the key, sixteen at a time through a vector type so that the loop is wide
+// at any optimisation level.
+void xorBlock(uint8_t* d, const uint8_t* k, size_t n) {
+    typedef uint8_t Lanes __attribute__((vector_size(16)));
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        Lanes a, b;
+        std::memcpy(&a, d + i, 16);
+        std::memcpy(&b, k + i, 16);
+        a ^= b;
+        std::memcpy(d + i, &a, 16);
+    }
+    for (; i < n; ++i) d[i] ^= k[i];
+}
+
 }  // namespace
 
 void scramble(uint8_t* data, size_t length) {
     const std::vector<uint8_t>& key = keyTable().bytes;
     const size_t block = key.size();
-    const uint8_t* k = key.data();
-    size_t done = 0;
-    while (done < length) {
-        size_t n = length - done < block ? length - done : block;
-        uint8_t* d = data + done;
-        for (size_t i = 0; i < n; ++i) d[i] ^= k[i];
-        done += n;
-    }
+    for (size_t done = 0; done < length; done += block)
+        xorBlock(data + done, key.data(), length - done < block ? length - done : block);
 }
 
 }  // namespace content
