@@ -16,6 +16,8 @@ struct ExecutionContext {
     GraphNode* owner = nullptr;    // the "Subgraph" node whose graph is rendering; null for the root graph
     PatchSet* patchSet = nullptr;
     std::unordered_map<std::string, GraphNode*> macros;  // registered this frame, by macro name
+    float beat = 0.0f;  // the frame's beat, set by the frame loop
+    int depth = 0;      // nested node visits and graph renders now running
 };
 
 }  // namespace Nodes

@@ -1,6 +1,7 @@
 #include "nodes/NodeType.h"
 
 #include "nodes/BuiltinTypes.h"
+#include "nodes/GeneratedNodes.h"
 
 namespace Nodes {
 namespace {
@@ -57,6 +58,8 @@ std::string labelFor(const std::string& name) {
 
 NodeCatalogue::NodeCatalogue() {
     for (NodeType& type : builtinTypes()) append(std::move(type));
+    generated.event = runEventNode;
+    generated.patch = runPatchNode;
 }
 
 NodeType* NodeCatalogue::find(const std::string& name) {

@@ -62,8 +62,8 @@ public:
     NodeType& operator[](size_t i) { return *types_[i]; }
     const NodeType& operator[](size_t i) const { return *types_[i]; }
 
-    // Execute operations of the generated types, installed by whoever can run them (the player);
-    // linking passes copy them into the types they create or update.
+    // Execute operations of the generated types; linking passes copy them into the types they
+    // create or update. Events and patches are set here, the others by the code that runs them.
     struct GeneratedExecutes {
         ExecuteFn shaderProgram = nullptr, event = nullptr, scene = nullptr, script = nullptr, patch = nullptr;
     } generated;

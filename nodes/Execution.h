@@ -1,0 +1,27 @@
+// Per-frame execution of node graphs: self-activating nodes, then the root's activation chain,
+// with values pushed along data links after each node runs.
+#pragma once
+#include <memory>
+
+#include "nodes/ExecutionContext.h"
+#include "nodes/Graph.h"
+
+namespace Nodes {
+
+// Visits and renders nested deeper than this are skipped: activation cycles, subgraphs that
+// render themselves and macros that call themselves would otherwise recurse until the stack ends.
+constexpr int kMaxNesting = 256;
+
+// Renders one graph with owner as the context's owner (null for the root graph); the previous
+// owner is restored afterwards.
+void renderGraph(Graph& graph, Demo* demo, GraphNode* owner, ExecutionContext& context);
+
+// Executes one node, delivers its outputs along its data links, then, unless it stopped the flow,
+// visits the targets of its activation links depth first.
+void visitNode(GraphNode& node, Demo* demo, ExecutionContext& context);
+
+// The graph rendered before a show is loaded: one new node of the catalogue's first type
+// ("Time"), which is also its root.
+std::unique_ptr<Graph> makeFallbackRootGraph(NodeCatalogue& catalogue);
+
+}  // namespace Nodes

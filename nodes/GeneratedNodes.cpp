@@ -1,0 +1,68 @@
+#include "nodes/GeneratedNodes.h"
+
+#include <string_view>
+
+#include "content/Demo.h"
+#include "content/Registry.h"
+#include "nodes/ExecutionContext.h"
+#include "shaders/PatchSplicing.h"
+
+namespace Nodes {
+namespace {
+
+bool namesItem(std::string_view typeName, std::string_view itemName, std::string_view suffix) {
+    return typeName.size() == itemName.size() + suffix.size() && typeName.starts_with(itemName) &&
+           typeName.ends_with(suffix);
+}
+
+// The item a generated node stands for, found by its type's name the first time and kept in
+// state slot 0 as a registry handle. A stale type finds nothing and stays empty.
+template <class T>
+T* itemOf(ExecutionContext& context, ValueList& state, const Demo::List<T>& items, std::string_view suffix) {
+    values::MaybeValue& slot = state[0];
+    if (!slot.hasValue) {
+        const std::string& typeName = context.current->def->name;
+        for (const auto& item : items)
+            if (namesItem(typeName, item->name, suffix)) {
+                slot = values::Value::ofReference(values::Registry::add(item.get()));
+                break;
+            }
+    }
+    return slot.hasValue ? values::Registry::resolve<T>(slot.value.asReference()) : nullptr;
+}
+
+void evaluateUniforms(const Event& event, float x, ValueList& outputs, float frameBeat) {
+    for (size_t i = 0; i < event.uniform_defs.size() && i < outputs.size(); ++i) {
+        const UniformDef& uniform = event.uniform_defs[i];
+        const Track* track = event.findTrack(uniform.name);
+        values::MaybeValue& out = outputs[i];
+        if (!uniform.is_string) {
+            out = values::Value::ofFloat(event.evaluate(track, x));
+            continue;
+        }
+        if (!out.hasValue || out.value.type != values::String) out = values::Value::ofString({});
+        event.evaluateText(track, x, frameBeat, -1, out.value.text);  // reuses the text's storage
+    }
+}
+
+}  // namespace
+
+void runEventNode(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context) {
+    if (!context.demo) return;
+    const Event* event = itemOf(context, state, context.demo->events, ".event");
+    if (!event) return;
+    GraphNode& node = *context.current;
+    node.stopFlow = !event->visible;
+    if (!event->visible || !inputs[0].hasValue) return;
+    float x = inputs[0].value.asFloat();
+    node.stopFlow = !(event->start_beat <= x && x < event->end_beat);
+    if (!node.stopFlow) evaluateUniforms(*event, x, outputs, context.beat);
+}
+
+void runPatchNode(ValueList& inputs, ValueList&, ValueList& state, ExecutionContext& context) {
+    if (!context.demo || !context.patchSet) return;
+    if (const ShaderPatch* patch = itemOf(context, state, context.demo->patches, ".patch"))
+        addToPatchSet(*context.patchSet, *patch, inputs);
+}
+
+}  // namespace Nodes

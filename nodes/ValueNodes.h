@@ -1,0 +1,21 @@
+// Execute operations of the built-in types that compute values without drawing.
+#pragma once
+#include "nodes/NodeType.h"
+
+namespace Nodes {
+
+void runTime(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runOperator(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runIf(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runConstant(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runConvert(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runVec3(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runVec3xyz(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runIVec2(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runNote(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void runClearPatches(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+
+// Float to int toward zero; NaN gives 0 and values beyond the int range the nearest end.
+int32_t truncateToInt(float v);
+
+}  // namespace Nodes
