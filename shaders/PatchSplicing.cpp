@@ -15,6 +15,14 @@ void appendPatch(HookMap& hooks, const std::string& hook, const std::string& tex
     accumulated += '\n';
 }
 
+// A node input without a value would otherwise declare its uniform as bool.
+values::Value valueFor(const PatchInput& input, const values::MaybeValue& given) {
+    if (given.hasValue) return given.value;
+    values::Value zero;
+    zero.type = input.type;
+    return zero;
+}
+
 void setInput(PatchSet& set, const std::string& name, const values::Value& value) {
     for (auto& [existing, held] : set.inputs)
         if (existing == name) {
@@ -75,7 +83,7 @@ void addToPatchSet(PatchSet& set, const ShaderPatch& patch, const std::vector<va
     appendPatch(set.vertexHooks, patch.vertex_hook, patch.vertex_patch);
     appendPatch(set.fragmentHooks, patch.fragment_hook, patch.fragment_patch);
     for (size_t i = 0; i < patch.inputs.size() && i < inputValues.size(); ++i)
-        setInput(set, patch.inputs[i].name, inputValues[i].value);
+        setInput(set, patch.inputs[i].name, valueFor(patch.inputs[i], inputValues[i]));
 }
 
 PatchAction planPatch(const ShaderProgram& source, ShaderProgram& target, const PatchSet* set,
