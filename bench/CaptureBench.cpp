@@ -1,28 +1,13 @@
 // Cost of analysing one mixed block against the time the block plays, and the heap allocations
 // it makes (there must be none: it runs inside the audio callback).
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <ctime>
-#include <new>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "audio/SoundCapture.h"
-
-namespace {
-std::atomic<long> allocations{0};
-}
-
-// Neither side is inlined: GCC would otherwise pair malloc and free across them and warn.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#include "bench/AllocationCounter.h"
 
 namespace {
 
@@ -43,14 +28,14 @@ void BM_CaptureBlock(benchmark::State& state) {
         block[2 * i + 1] = static_cast<int16_t>(-block[2 * i] / 2);
     }
     audio::SoundCapture capture;
-    long before = allocations.load();
+    long before = bench::allocationCount();
     double start = threadSeconds();
     for (auto _ : state) {
         capture.analyse(block.data(), block.size());
         benchmark::DoNotOptimize(capture.latest().level);
     }
     double perBlock = (threadSeconds() - start) / static_cast<double>(state.iterations());
-    long made = allocations.load() - before;
+    long made = bench::allocationCount() - before;
     state.counters["allocs_per_block"] =
         benchmark::Counter(static_cast<double>(made), benchmark::Counter::kAvgIterations);
     // Seconds per block over the block's playing time: the share of the audio budget used.
