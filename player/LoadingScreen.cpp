@@ -57,6 +57,11 @@ void LoadingScreen::drawFrame(float read, float total) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
     }
+    draw(read, total);
+    SDL_GL_SwapWindow(window_);
+}
+
+void LoadingScreen::draw(float read, float total) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glClearColor(0, 0, 0, 1);
     SDL_GL_MakeCurrent(window_, context_);
@@ -65,7 +70,6 @@ void LoadingScreen::drawFrame(float read, float total) {
     glUniform1f(glGetUniformLocation(program.program, "read"), read);
     glUniform1f(glGetUniformLocation(program.program, "total"), total);
     effect->render({}, false);
-    SDL_GL_SwapWindow(window_);
 }
 
 void LoadingScreen::drawProgress(uint64_t read, uint64_t total) {

@@ -21,6 +21,8 @@ public:
     // Plays the loading-done sound (decoded for the device as it runs now) and, for a show read
     // from the executable, holds the finished screen for 100 frames.
     void finish(uint64_t total, bool fromExecutable);
+    // The picture at a level into the current frame buffer, without events or swapping.
+    void draw(float read, float total);
 
     ShaderProgram program;
     Texture picture;

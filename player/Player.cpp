@@ -15,11 +15,6 @@
 
 namespace {
 
-struct Display {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-};
-
 void requestContext(int minor) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -38,17 +33,17 @@ void setRenderSize(const SDL_DisplayMode& mode) {
 }
 
 // A driver that refuses a 3.0 core context may still give 3.2 core, which the shaders also suit.
-bool openDisplay(const SDL_DisplayMode& mode, Display& display) {
-    display.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
-                                      mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
-    if (!display.window) return false;
-    SDL_GetWindowSize(display.window, &windowPixelWidth, &windowPixelHeight);
-    display.context = SDL_GL_CreateContext(display.window);
-    if (!display.context) {
+bool openDisplay(const SDL_DisplayMode& mode, Player& player) {
+    player.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
+                                     mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+    if (!player.window) return false;
+    SDL_GetWindowSize(player.window, &windowPixelWidth, &windowPixelHeight);
+    player.context = SDL_GL_CreateContext(player.window);
+    if (!player.context) {
         requestContext(2);
-        display.context = SDL_GL_CreateContext(display.window);
+        player.context = SDL_GL_CreateContext(player.window);
     }
-    if (!display.context) return false;
+    if (!player.context) return false;
     SDL_GL_SetSwapInterval(1);
     glewExperimental = GL_TRUE;
     glewInit();
@@ -91,32 +86,8 @@ bool reopenAudio(Demo& demo) {
     return true;
 }
 
-int shutdown(const Display& display) {
-    SDL_DelEventWatch(onSystemEvent, nullptr);
-    audio::closeDevice();
-    SDL_GL_DeleteContext(display.context);
-    SDL_DestroyWindow(display.window);
-    SDL_Quit();
-    return 0;
-}
-
-}  // namespace
-
-void FrameLoop::frame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    currentBeat = clock.beatAt(readCounter(), demo.bpm, demo.beatOffset);
-    if (pastEndOfShow(currentBeat, demo.endBeat)) quitRequested = true;
-    if (pollQuitEvents()) quitRequested = true;
-    glViewport(0, 0, renderSize.width, renderSize.height);
-    demo.renderTimeline(currentBeat);
-    SDL_GL_SwapWindow(window);
-}
-
-void FrameLoop::run() {
-    while (!quitRequested) frame();
-}
-
-int runPlayer(const std::string& executablePath) {
+// SDL, the window with its context, and the audio device at the loading rate.
+int startDevices(Player& player) {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         SDL_Log("Failed to initialize SDL: %s", SDL_GetError());
         return 1;
@@ -129,12 +100,31 @@ int runPlayer(const std::string& executablePath) {
         return 1;
     }
     setRenderSize(mode);
-    Display display;
-    if (!openDisplay(mode, display)) {
+    if (!openDisplay(mode, player)) {
         std::printf("Cannot open the window: %s\n", SDL_GetError());
         return 1;
     }
-    if (!audio::openDevice(44100)) return -1;
+    return audio::openDevice(44100) ? 0 : -1;
+}
+
+}  // namespace
+
+void FrameLoop::frame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    currentBeat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
+    if (pastEndOfShow(currentBeat, demo->endBeat)) quitRequested = true;
+    if (pollQuitEvents()) quitRequested = true;
+    glViewport(0, 0, renderSize.width, renderSize.height);
+    demo->renderTimeline(currentBeat);
+    SDL_GL_SwapWindow(window);
+}
+
+void FrameLoop::run() {
+    while (!quitRequested) frame();
+}
+
+int Player::start(const std::string& executablePath) {
+    if (int status = startDevices(*this)) return status;
     printGlInfo();
     glClearColor(0, 0, 0, 1);
     glEnable(GL_BLEND);
@@ -142,24 +132,40 @@ int runPlayer(const std::string& executablePath) {
 
     SDL_ShowCursor(SDL_DISABLE);
     discardEvents();
-    SDL_GL_MakeCurrent(display.window, display.context);
+    SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(0);
-    SDL_GL_SwapWindow(display.window);
+    SDL_GL_SwapWindow(window);
 
-    LoadingScreen screen(display.window, display.context);
-    std::unique_ptr<Demo> demo = locateAndReadContent(executablePath, &screen);
+    screen = std::make_unique<LoadingScreen>(window, context);
+    demo = locateAndReadContent(executablePath, screen.get());
     if (!reopenAudio(*demo)) return -1;
     makeDefaultWhiteTexture();
-    screen.finish(demo->total, contentFromExecutable);
+    screen->finish(demo->total, contentFromExecutable);
     SDL_GL_SetSwapInterval(1);
     for (auto& effect : demo->effects) effect->render({}, false);
 
     audio::startMusic(*demo, !contentFromExecutable);
-    FrameLoop loop{*demo, display.window};
+    loop.demo = demo.get();
+    loop.window = window;
     loop.clock.start = SDL_GetPerformanceCounter();
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
     SDL_AddEventWatch(onSystemEvent, nullptr);
     flushGlErrors("flushing");
-    loop.run();
-    return shutdown(display);
+    return 0;
+}
+
+int Player::shutdown() {
+    SDL_DelEventWatch(onSystemEvent, nullptr);
+    audio::closeDevice();
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 0;
+}
+
+int runPlayer(const std::string& executablePath) {
+    Player player;
+    if (int status = player.start(executablePath)) return status;
+    player.loop.run();
+    return player.shutdown();
 }

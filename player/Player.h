@@ -8,19 +8,36 @@
 
 #include "player/FrameClock.h"
 
-class Demo;
+#include <memory>
+
+#include "content/Demo.h"
+#include "player/LoadingScreen.h"
 
 // Runs the whole show; returns the process exit status.
 int runPlayer(const std::string& executablePath);
 
-// One frame of the show: clear, beat, quit rules, the timeline pass, swap. The counter is read
-// through a function so that tests can step the clock exactly.
+// One frame of the show: clear, beat, quit rules, the timeline pass, the root graph, swap. The
+// counter is read through a function so that tests can step the clock exactly.
 struct FrameLoop {
-    Demo& demo;
-    SDL_Window* window;
+    Demo* demo = nullptr;
+    SDL_Window* window = nullptr;
     BeatClock clock;
     uint64_t (*readCounter)() = SDL_GetPerformanceCounter;
 
     void frame();
     void run();
+};
+
+// The player from start-up to shutdown, in steps that a benchmark can also drive.
+struct Player {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::unique_ptr<LoadingScreen> screen;
+    std::unique_ptr<Demo> demo;
+    FrameLoop loop;
+
+    // Everything up to the first frame: SDL, window, context, audio, loading, the loading-done
+    // phase, the music and the clock. Returns 0, or the status the process must end with.
+    int start(const std::string& executablePath);
+    int shutdown();
 };

@@ -1,0 +1,127 @@
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include <SDL.h>
+
+#include "content/BinaryWriter.h"
+#include "content/BlockFile.h"
+#include "content/Demo.h"
+#include "player/LoadingScreen.h"
+#include "player/Runtime.h"
+#include "tests/ContextGLSupport.h"
+#include "tests/TestSupport.h"
+
+using gl_support::Pixel;
+using testing_support::ScratchDir;
+
+namespace {
+
+class LoadingScreenGLTest : public gl_support::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        windowPixelWidth = gl_support::kSize;
+        windowPixelHeight = gl_support::kSize;
+        screen = std::make_unique<LoadingScreen>(SDL_GL_GetCurrentWindow(), SDL_GL_GetCurrentContext());
+    }
+    // A point well inside the picture's dark disc, below the equaliser bars: picture row 1300 of
+    // 1600 is 0.1875 of the height from the bottom of the screen.
+    Pixel discPixel() { return gl_support::readPixel(gl_support::kSize / 2, int(0.1875f * gl_support::kSize)); }
+    std::unique_ptr<LoadingScreen> screen;
+};
+
+}  // namespace
+
+TEST_F(LoadingScreenGLTest, PictureFillsAndDrainsWithTheRecordsRead) {
+    ASSERT_NE(screen->picture.glName, 0u) << "the embedded picture must decode";
+    EXPECT_EQ(screen->picture.width, 1600);
+    screen->draw(0, 10);  // level 0: dark pixels grey
+    gl_support::expectPixelNear(discPixel(), {128, 128, 128, 255}, 3);
+    screen->draw(2, 10);  // level 0.4: the point lies more than 0.2 below the surface
+    gl_support::expectPixelNear(discPixel(), {255, 255, 0, 255});
+    screen->draw(5, 10);  // level 1: full
+    gl_support::expectPixelNear(discPixel(), {255, 255, 0, 255});
+    screen->draw(9, 10);  // level 0.2: the point is just below the surface, white
+    gl_support::expectPixelNear(discPixel(), {255, 255, 255, 255});
+    screen->draw(10, 10);
+    gl_support::expectPixelNear(discPixel(), {128, 128, 128, 255}, 3);
+    gl_support::expectPixelNear(gl_support::readPixel(0, 0), {0, 0, 0, 255});
+}
+
+TEST_F(LoadingScreenGLTest, NoRecordsShowsGreyOnBlack) {
+    screen->draw(0, 0);
+    gl_support::expectPixelNear(discPixel(), {128, 128, 128, 255}, 3);
+}
+
+namespace {
+
+// Runs the player binary in a folder and returns its exit status.
+int runPlayerIn(const std::filesystem::path& folder, const std::string& binary) {
+    std::string command = "cd '" + folder.string() + "' && SDL_AUDIODRIVER=dummy '" + binary + "' > player.log 2>&1";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1000 - WTERMSIG(status);
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const std::string kPlayer = std::string(DEMO_BINARY_DIR) + "/demoplayer";
+
+std::vector<uint8_t> shortShow(float endBeat) {
+    Demo demo;
+    demo.endBeat = endBeat;
+    demo.bpm = 600.0f;
+    demo.beatOffset = 0.0f;
+    content::BinaryWriter out;
+    demo.writeBinary(out);
+    return out.bytes();
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+}  // namespace
+
+TEST(PlayerProcessGLTest, WithoutContentWritesErrorLog) {
+    ScratchDir dir("player-none");
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
+    EXPECT_EQ(readText(dir.path() / "error.log"),
+              "Cannot find DEMO in executable. Please follow the instructions in Glimmerdeck.\n");
+}
+
+TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
+    ScratchDir dir("player-corrupt");
+    std::vector<uint8_t> block = shortShow(1.0f);
+    block[8] = 0xFF;  // the events count
+    writeBytes(dir.path() / "content.dat", block);
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
+    std::string crash = readText(dir.path() / "crash.txt");
+    EXPECT_EQ(crash.rfind("Fatal error: Corrupt content block", 0), 0u) << crash;
+    EXPECT_NE(crash.find("Event"), std::string::npos) << crash;
+    EXPECT_EQ(crash.substr(crash.size() - 8), "Exiting.");
+}
+
+TEST(PlayerProcessGLTest, ShowFromContentFileEndsAfterItsEndBeat) {
+    ScratchDir dir("player-short");
+    writeBytes(dir.path() / "content.dat", shortShow(2.0f));  // 0.2 s at 600 bpm
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 0) << readText(dir.path() / "player.log");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
+}
+
+TEST(PlayerProcessGLTest, ShowInsideTheExecutableIgnoresContentFile) {
+    ScratchDir dir("player-exe");
+    std::vector<uint8_t> exe = testing_support::readFile(kPlayer);
+    ASSERT_FALSE(exe.empty());
+    writeBytes(dir.path() / "show", content::appendBlock(exe, shortShow(1.0f)));
+    std::filesystem::permissions(dir.path() / "show", std::filesystem::perms::owner_all);
+    std::vector<uint8_t> corrupt = shortShow(1.0f);
+    corrupt[8] = 0xFF;
+    writeBytes(dir.path() / "content.dat", corrupt);
+    EXPECT_EQ(runPlayerIn(dir.path(), (dir.path() / "show").string()), 0) << readText(dir.path() / "player.log");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
+}
