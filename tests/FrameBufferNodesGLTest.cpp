@@ -4,8 +4,10 @@
 #include "nodes/Graph.h"
 #include "nodes/NodesGL.h"
 #include "tests/ContextGLSupport.h"
+#include "tests/NodeGLSupport.h"
 
 using namespace gl_support;
+using namespace node_gl;
 using namespace Nodes;
 using values::MaybeValue;
 using values::Value;
@@ -23,28 +25,20 @@ protected:
     }
 
     void setFrameBuffer(int w, int h, bool depth) {
-        const int32_t sides[2] = {w, h};
-        target.inputs[0] = Value::ofInts(values::IVec2, sides, 2);
+        target.inputs[0] = ivec2(w, h);
         target.inputs[1] = Value::ofBool(depth);
         executeSetFrameBuffer(target.inputs, target.outputValues, target.state, context);
     }
-    GLuint slot(int i) const { return GLuint(target.state[size_t(i)].value.asInt()); }
-
-    static GLint boundFrameBuffer() {
-        GLint bound = -1;
-        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
-        return bound;
-    }
-    static GLint level(GLuint texture, int mip, GLenum what) {
-        GLint v = 0;
-        glBindTexture(GL_TEXTURE_2D, texture);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, mip, what, &v);
-        return v;
-    }
+    GLuint slot(int i) const { return nameIn(target.state[size_t(i)]); }
     static GLint attachment(GLenum point) {
         GLint name = 0;
         glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, point, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &name);
         return name;
+    }
+    static void fill(float r, float g, float b) {
+        glClearColor(r, g, b, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glClearColor(0, 0, 0, 1);
     }
     // A texture parameter no fresh target texture has: it survives only on the same object.
     static void mark(GLuint texture) {
@@ -62,37 +56,30 @@ protected:
     ExecutionContext context;
 };
 
-// The second run binds and clears what the first made.
+// The second run binds and clears what the first made; a new size re-specifies the same
+// texture and depth buffer.
 TEST_F(FrameBufferNodeGLTest, SameSizeTwiceMakesItsObjectsOnce) {
     setFrameBuffer(16, 16, false);
     const ValueList first = target.state;
-    EXPECT_EQ(boundFrameBuffer(), GLint(slot(kFrameBuffer)));
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
     EXPECT_EQ(attachment(GL_COLOR_ATTACHMENT0), GLint(slot(kTexture)));
     EXPECT_EQ(attachment(GL_DEPTH_ATTACHMENT), GLint(slot(kDepthBuffer)));
-    EXPECT_EQ(level(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA32F);
+    EXPECT_EQ(textureLevel(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA32F);
     EXPECT_EQ(target.outputValues[0], target.state[kTexture]);
     mark(slot(kTexture));
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fill(1, 0, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 
     setFrameBuffer(16, 16, false);
     EXPECT_EQ(target.state, first);
     EXPECT_TRUE(marked(slot(kTexture)));
-    EXPECT_EQ(boundFrameBuffer(), GLint(slot(kFrameBuffer)));
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), GLint(slot(kFrameBuffer)));
     expectPixelNear(readPixel(4, 4), {0, 0, 0, 255});
-}
 
-TEST_F(FrameBufferNodeGLTest, NewSizeResizesTextureAndDepthBuffer) {
-    setFrameBuffer(16, 16, false);
-    const GLuint texture = slot(kTexture), frameBuffer = slot(kFrameBuffer);
     setFrameBuffer(32, 8, false);
-    EXPECT_EQ(slot(kTexture), texture);
-    EXPECT_EQ(slot(kFrameBuffer), frameBuffer);
-    EXPECT_EQ(level(texture, 0, GL_TEXTURE_WIDTH), 32);
-    EXPECT_EQ(level(texture, 0, GL_TEXTURE_HEIGHT), 8);
+    EXPECT_EQ(slot(kTexture), nameIn(first[kTexture]));
+    EXPECT_EQ(slot(kFrameBuffer), nameIn(first[kFrameBuffer]));
+    EXPECT_EQ(textureLevel(slot(kTexture), 0, GL_TEXTURE_WIDTH), 32);
     GLint depthWidth = 0;
     glBindRenderbuffer(GL_RENDERBUFFER, slot(kDepthBuffer));
     glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_WIDTH, &depthWidth);
@@ -107,21 +94,19 @@ TEST_F(FrameBufferNodeGLTest, SwitchingUseDepthMakesNewTargets) {
     mark(slot(kTexture));
     setFrameBuffer(16, 16, true);
     EXPECT_FALSE(marked(slot(kTexture)));
-    EXPECT_EQ(level(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_DEPTH_COMPONENT24);
+    EXPECT_EQ(textureLevel(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_DEPTH_COMPONENT24);
     EXPECT_FALSE(target.state[kDepthBuffer].hasValue);
-    EXPECT_EQ(target.state[kDepthMode], MaybeValue(Value::ofBool(true)));
-    EXPECT_EQ(boundFrameBuffer(), GLint(slot(kFrameBuffer)));
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), GLint(slot(kFrameBuffer)));
     EXPECT_EQ(attachment(GL_DEPTH_ATTACHMENT), GLint(slot(kTexture)));
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
 
     setFrameBuffer(24, 24, true);
-    EXPECT_EQ(level(slot(kTexture), 0, GL_TEXTURE_WIDTH), 24);
-    EXPECT_EQ(level(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_DEPTH_COMPONENT24);
+    EXPECT_EQ(textureLevel(slot(kTexture), 0, GL_TEXTURE_WIDTH), 24);
+    EXPECT_EQ(textureLevel(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_DEPTH_COMPONENT24);
 
     mark(slot(kTexture));
     setFrameBuffer(24, 24, false);
     EXPECT_FALSE(marked(slot(kTexture)));
-    EXPECT_EQ(level(slot(kTexture), 0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA32F);
     ASSERT_TRUE(target.state[kDepthBuffer].hasValue);
     EXPECT_EQ(attachment(GL_DEPTH_ATTACHMENT), GLint(slot(kDepthBuffer)));
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
@@ -130,32 +115,23 @@ TEST_F(FrameBufferNodeGLTest, SwitchingUseDepthMakesNewTargets) {
 // What was drawn off-screen reaches the texture's smaller levels, and drawing goes back to the screen.
 TEST_F(FrameBufferNodeGLTest, ClearFrameBufferMipmapsAndReturnsToTheScreen) {
     setFrameBuffer(16, 16, false);
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fill(0, 1, 0);
     GraphNode done(catalogue().find("ClearFrameBuffer"));
     done.inputs[0] = target.outputValues[0];
     executeClearFrameBuffer(done.inputs, done.outputValues, done.state, context);
-    EXPECT_EQ(boundFrameBuffer(), 0);
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
     float smallest[4] = {};
     glBindTexture(GL_TEXTURE_2D, slot(kTexture));
     glGetTexImage(GL_TEXTURE_2D, 4, GL_RGBA, GL_FLOAT, smallest);
     EXPECT_FLOAT_EQ(smallest[1], 1.0f);
     expectPixelNear(readPixel(4, 4), {0, 0, 0, 255});
-
-    done.inputs[0] = MaybeValue();
-    setFrameBuffer(16, 16, false);
-    executeClearFrameBuffer(done.inputs, done.outputValues, done.state, context);
-    EXPECT_EQ(boundFrameBuffer(), 0);
 }
 
 // Reads the screen, or the bound frame buffer when there is one, without a GL error either way.
 TEST_F(FrameBufferNodeGLTest, ReadPixelSplitsOnePixel) {
-    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
+    fill(0.2f, 0.4f, 0.6f);
     GraphNode read(catalogue().find("ReadPixel"));
-    const int32_t pos[2] = {5, 7};
-    read.inputs[0] = Value::ofInts(values::IVec2, pos, 2);
+    read.inputs[0] = ivec2(5, 7);
     executeReadPixel(read.inputs, read.outputValues, read.state, context);
     const float expected[4] = {0.2f, 0.4f, 0.6f, 1.0f};
     for (int i = 0; i < 4; ++i) {
@@ -166,9 +142,7 @@ TEST_F(FrameBufferNodeGLTest, ReadPixelSplitsOnePixel) {
     EXPECT_NEAR(read.outputValues[1].value.floatAt(2), 0.6f, 0.01f);
 
     setFrameBuffer(16, 16, false);
-    glClearColor(1, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(0, 0, 0, 1);
+    fill(1, 0, 0);
     executeReadPixel(read.inputs, read.outputValues, read.state, context);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     EXPECT_FLOAT_EQ(read.outputValues[2].value.asFloat(), 1.0f);

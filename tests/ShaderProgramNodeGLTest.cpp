@@ -7,8 +7,10 @@
 #include "nodes/NodesGL.h"
 #include "player/Runtime.h"
 #include "tests/ContextGLSupport.h"
+#include "tests/NodeGLSupport.h"
 
 using namespace gl_support;
+using namespace node_gl;
 using namespace Nodes;
 using values::MaybeValue;
 using values::Registry;
@@ -61,10 +63,6 @@ protected:
     ShaderProgram* copyOf(const GraphNode& node) {
         return Registry::resolve<ShaderProgram>(node.state[kCopySlot].value.asReference());
     }
-    static Value size(int w, int h) {
-        const int32_t sides[2] = {w, h};
-        return Value::ofInts(values::IVec2, sides, 2);
-    }
     static Pixel pixelOf(const std::vector<uint8_t>& pixels, int at = 0) {
         return {pixels[size_t(at)], pixels[size_t(at) + 1], pixels[size_t(at) + 2], pixels[size_t(at) + 3]};
     }
@@ -97,8 +95,7 @@ TEST_F(ShaderProgramNodeGLTest, ScreenPathDrawsAndCopiesOnlyForALinkedOutput) {
     node.connections.push_back({&reader, 0, 0});
     run(node);
     ASSERT_TRUE(node.outputValues[0].hasValue);
-    const std::vector<uint8_t> copied = readTexture(GLuint(node.outputValues[0].value.asInt()), kSize, kSize);
-    expectPixelNear(pixelOf(copied), {128, 0, 0, 255});
+    expectPixelNear(pixelOf(readTexture(nameIn(node.outputValues[0]), kSize, kSize)), {128, 0, 0, 255});
     EXPECT_EQ(reader.inputs[0], node.outputValues[0]);
 }
 
@@ -125,36 +122,37 @@ TEST_F(ShaderProgramNodeGLTest, UniformInputsAndTextures) {
 TEST_F(ShaderProgramNodeGLTest, InternalDrawsIntoItsOwnTextureAndRestoresTheRenderSize) {
     GraphNode& node = addNode("glow.frag");
     node.inputs[kInternalInput] = Value::ofBool(true);
-    node.inputs[kSizeInput] = size(16, 8);
+    node.inputs[kSizeInput] = ivec2(16, 8);
     run(node);
     ASSERT_TRUE(node.outputValues[0].hasValue);
-    const GLuint texture = GLuint(node.outputValues[0].value.asInt());
+    const GLuint texture = nameIn(node.outputValues[0]);
     expectPixelNear(pixelOf(readTexture(texture, 16, 8)), {128, 0, 0, 255});
     expectPixelNear(readPixel(10, 10), {0, 0, 0, 255});
     EXPECT_EQ(renderSize.width, kSize);
-    GLint viewport[4] = {}, bound = -1;
+    GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
     EXPECT_EQ(viewport[2], kSize);
-    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(glInteger(GL_FRAMEBUFFER_BINDING), 0);
 
-    node.inputs[kSizeInput] = size(32, 4);
+    node.inputs[kSizeInput] = ivec2(32, 4);
     run(node);
-    EXPECT_EQ(GLuint(node.outputValues[0].value.asInt()), texture) << "re-specified, not replaced";
-    GLint width = 0;
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    EXPECT_EQ(width, 32);
+    EXPECT_EQ(nameIn(node.outputValues[0]), texture) << "re-specified, not replaced";
+    EXPECT_EQ(textureLevel(texture, 0, GL_TEXTURE_WIDTH), 32);
     expectPixelNear(pixelOf(readTexture(texture, 32, 4), 31 * 4), {128, 0, 0, 255});
 }
 
-// The copy is rebuilt when the hooks change, not when only an input value does; the values of
-// the set reach the program by their type.
+// The copy is rebuilt when the hooks change, not when only input values do; the set's values
+// reach the program by their type, textures on the units after the node's own.
 TEST_F(ShaderProgramNodeGLTest, PatchedCopyRebuildsOnlyWhenTheHooksChange) {
     GraphNode& node = addNode("glow.frag");
+    auto red = solidTexture({255, 0, 0, 255});
     const float green[4] = {0, 1, 0, 1}, blue[4] = {0, 0, 1, 1};
-    patches.fragmentHooks["// <FRAGMENT_PATCH>"] = "c = tint;\n";
-    patches.inputs = {{"tint", Value::ofFloats(values::Vec4, green, 4)}};
+    patches.fragmentHooks["// <FRAGMENT_PATCH>"] =
+        "c = tint * float(gain.x + gain.y) + texture(texPatch, vec2(0.5)) * float(on);\n";
+    patches.inputs = {{"tint", Value::ofFloats(values::Vec4, green, 4)},
+                      {"gain", ivec2(1, 0)},
+                      {"on", Value::ofBool(true)},
+                      {"texPatch", Value::ofName(values::Texture, red->glName)}};
     int rebuilds = 0;
     auto frame = [&] {
         if (ShaderProgram* copy = copyOf(node)) copy->log = "unchanged";
@@ -163,13 +161,13 @@ TEST_F(ShaderProgramNodeGLTest, PatchedCopyRebuildsOnlyWhenTheHooksChange) {
         if (copyOf(node)->log != "unchanged") ++rebuilds;
     };
     frame();
-    expectPixelNear(readPixel(10, 10), {0, 255, 0, 255});
+    expectPixelNear(readPixel(10, 10), {255, 255, 0, 255});
     patches.inputs[0].second = Value::ofFloats(values::Vec4, blue, 4);
+    patches.inputs[2].second = Value::ofBool(false);
     frame();
     expectPixelNear(readPixel(10, 10), {0, 0, 255, 255});
     EXPECT_EQ(rebuilds, 1);
 
-    patches.vertexHooks["// <VERTEX_PATCH>"] = "";
     patches.fragmentHooks["// <FRAGMENT_PATCH>"] += "c.r = 1.0;\n";
     frame();
     expectPixelNear(readPixel(10, 10), {255, 0, 255, 255});
