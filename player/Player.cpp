@@ -8,6 +8,8 @@
 
 #include "audio/Audio.h"
 #include "content/Demo.h"
+#include "nodes/Execution.h"
+#include "nodes/NodesGL.h"
 #include "player/ContentLocation.h"
 #include "player/CrashExit.h"
 #include "player/LoadingScreen.h"
@@ -116,7 +118,18 @@ void FrameLoop::frame() {
     if (pollQuitEvents()) quitRequested = true;
     glViewport(0, 0, renderSize.width, renderSize.height);
     demo->renderTimeline(currentBeat);
+    renderRootGraph();
     SDL_GL_SwapWindow(window);
+}
+
+// The patch set and the context live for one frame only.
+void FrameLoop::renderRootGraph() {
+    if (!rootGraph) return;
+    PatchSet patches;
+    Nodes::ExecutionContext context;
+    context.patchSet = &patches;
+    context.beat = currentBeat;
+    Nodes::renderGraph(*rootGraph, demo, nullptr, context);
 }
 
 void FrameLoop::run() {
@@ -136,8 +149,13 @@ int Player::start(const std::string& executablePath) {
     SDL_GL_SetSwapInterval(0);
     SDL_GL_SwapWindow(window);
 
+    // Shader program node types copy their execute operation when the show links them.
+    Nodes::installLiveExecutes(Nodes::catalogue());
+    fallbackGraph = Nodes::makeFallbackRootGraph(Nodes::catalogue());
+    rootGraph = fallbackGraph.get();
     screen = std::make_unique<LoadingScreen>(window, context);
     demo = locateAndReadContent(executablePath, screen.get());
+    if (demo->rootGraph()) rootGraph = demo->rootGraph();
     if (!reopenAudio(*demo)) return -1;
     makeDefaultWhiteTexture();
     screen->finish(demo->total, contentFromExecutable);

@@ -26,6 +26,9 @@ struct FrameLoop {
 
     void frame();
     void run();
+
+private:
+    void renderRootGraph();
 };
 
 // The player from start-up to shutdown, in steps that a benchmark can also drive.
@@ -34,6 +37,7 @@ struct Player {
     SDL_GLContext context = nullptr;
     std::unique_ptr<LoadingScreen> screen;
     std::unique_ptr<Demo> demo;
+    std::unique_ptr<Nodes::Graph> fallbackGraph;  // rendered when the show has no graphs
     FrameLoop loop;
 
     // Everything up to the first frame: SDL, window, context, audio, loading, the loading-done
