@@ -90,6 +90,20 @@ void ShaderProgram::link() {
     lookupLocations();
 }
 
+// The GLSL type behind a location: a sampler listed as a uniform def must not get a float.
+static GLenum uniformType(GLuint program, GLint location) {
+    GLint count = 0;
+    glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program, GLuint(i), sizeof name, nullptr, &size, &type, name);
+        if (glGetUniformLocation(program, name) == location) return type;
+    }
+    return GL_FLOAT;
+}
+
 // A program that failed to link answers every query with a GL error; it simply has no locations.
 void ShaderProgram::lookupLocations() {
     GLint linked = GL_FALSE;
@@ -112,7 +126,10 @@ void ShaderProgram::lookupLocations() {
     GLint vp = linked ? glGetAttribLocation(program, "vp") : -1;
     positionAttribute = vp < 0 ? 0 : uint32_t(vp);
     matricesBlock = linked ? bindMatricesBlock(program) : GL_INVALID_INDEX;
-    for (UniformDef& def : uniformDefs) def.location = uniform(def.name.c_str());
+    for (UniformDef& def : uniformDefs) {
+        def.location = uniform(def.name.c_str());
+        def.isFloat = def.location == -1 || uniformType(program, def.location) == GL_FLOAT;
+    }
     for (int i = 0; i < kSceneUniformCount; ++i) sceneLocations[i] = uniform(sceneUniformNames()[i]);
     for (uint32_t i = 0; i < sceneTextureUnits.size(); ++i) sceneTextureUnits[i] = GL_TEXTURE0 + i;
 }
@@ -146,6 +163,6 @@ void ShaderProgram::setStandardUniforms() const {
 
 void ShaderProgram::applyUniformDefaults() const {
     for (const UniformDef& def : uniformDefs) {
-        if (def.location != -1) glUniform1f(def.location, def.default_val);
+        if (def.location != -1 && def.isFloat) glUniform1f(def.location, def.default_val);
     }
 }
