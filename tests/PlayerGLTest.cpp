@@ -9,6 +9,7 @@
 #include "content/BlockFile.h"
 #include "content/Demo.h"
 #include "player/LoadingScreen.h"
+#include "player/Player.h"
 #include "player/Runtime.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/TestSupport.h"
@@ -124,4 +125,34 @@ TEST(PlayerProcessGLTest, ShowInsideTheExecutableIgnoresContentFile) {
     writeBytes(dir.path() / "content.dat", corrupt);
     EXPECT_EQ(runPlayerIn(dir.path(), (dir.path() / "show").string()), 0) << readText(dir.path() / "player.log");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
+}
+
+namespace {
+
+uint64_t steppedCounter = 0;
+uint64_t readSteppedCounter() { return steppedCounter; }
+
+}  // namespace
+
+TEST_F(LoadingScreenGLTest, FrameLoopEndsOnTheFrameAfterTheEndBeat) {
+    Demo demo;
+    demo.bpm = 60.0f;  // one beat per second; the counter runs in milliseconds
+    demo.beatOffset = 0.0f;
+    demo.endBeat = 2.0f;
+    FrameLoop loop;
+    loop.demo = &demo;
+    loop.window = SDL_GL_GetCurrentWindow();
+    loop.clock = BeatClock{0, 1000.0};
+    loop.readCounter = readSteppedCounter;
+    quitRequested = false;
+    for (uint64_t ms : {0, 1000, 2000}) {
+        steppedCounter = ms;
+        loop.frame();
+        EXPECT_FLOAT_EQ(currentBeat, float(ms) / 1000.0f);
+        EXPECT_FALSE(quitRequested) << "at beat " << currentBeat;
+    }
+    steppedCounter = 2001;
+    loop.frame();
+    EXPECT_TRUE(quitRequested);
+    quitRequested = false;
 }
