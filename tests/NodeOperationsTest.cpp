@@ -5,7 +5,6 @@
 
 #include "content/Demo.h"
 #include "content/Registry.h"
-#include "nodes/GeneratedNodes.h"
 #include "nodes/Linking.h"
 #include "nodes/ValueNodes.h"
 #include "tests/ExecutionSupport.h"
@@ -236,13 +235,6 @@ struct EventShow : Harness {
 
 }  // namespace
 
-TEST(NodeOperations, CatalogueInstallsTheEventAndPatchOperations) {
-    NodeCatalogue types;
-    EXPECT_EQ(types.generated.event, runEventNode);
-    EXPECT_EQ(types.generated.patch, runPatchNode);
-    EXPECT_EQ(types.find("Operator")->execute, runOperator);
-}
-
 TEST(NodeOperations, EventNodeOutputsItsUniformsInsideItsWindow) {
     EventShow show;
     GraphNode& n = show.eventNode();
@@ -298,7 +290,6 @@ TEST(NodeOperations, EventNodeOfAVanishedEventDoesNothing) {
 
 TEST(NodeOperations, PatchNodeAddsItsPatchToTheFramesSet) {
     Harness h;
-    NodeType patchType("glow.patch", runPatchNode, ValueList(1), {inputPin(values::Float, "amount")}, {});
     auto patch = std::make_unique<ShaderPatch>();
     patch->name = "glow";
     patch->fragment_patch = "c *= amount;";
@@ -307,8 +298,10 @@ TEST(NodeOperations, PatchNodeAddsItsPatchToTheFramesSet) {
     patch->inputs[0].name = "amount";
     ShaderPatch* glow = patch.get();
     h.demo.patches.push_back(std::move(patch));
+    NodeCatalogue types;
+    linkPatches(h.demo.patches, types);
 
-    GraphNode& n = h.node(&patchType);
+    GraphNode& n = h.node(types.find("glow.patch"));
     n.inputs[0] = number(0.5f);
     h.run(n);
     h.run(n);
