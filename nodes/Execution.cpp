@@ -17,6 +17,14 @@ bool enter(ExecutionContext& context) {
     return true;
 }
 
+bool withinVisitBudget(ExecutionContext& context) {
+    if (++context.visits <= kMaxVisitsPerFrame) return true;
+    static bool warned = false;
+    if (!warned) std::printf("WARNING: more than %ld node visits in one frame; the rest are skipped\n", kMaxVisitsPerFrame);
+    warned = true;
+    return false;
+}
+
 bool within(int32_t index, size_t count) { return index >= 0 && size_t(index) < count; }
 
 void deliverOutputs(GraphNode& node) {
@@ -54,7 +62,7 @@ void renderGraph(Graph& graph, Demo* demo, GraphNode* owner, ExecutionContext& c
 // A node of an unknown type has nothing to run and no outputs of its own to deliver, but the
 // chain behind it still runs.
 void visitNode(GraphNode& node, Demo* demo, ExecutionContext& context) {
-    if (!enter(context)) return;
+    if (!withinVisitBudget(context) || !enter(context)) return;
     GraphNode* previous = context.current;
     syncPins(node, &context);
     context.current = &node;

@@ -11,6 +11,9 @@ namespace Nodes {
 // Visits and renders nested deeper than this are skipped: activation cycles, subgraphs that
 // render themselves and macros that call themselves would otherwise recurse until the stack ends.
 constexpr int kMaxNesting = 256;
+// Node visits in one frame past which the rest are skipped: a node linked back to itself twice
+// stays under the nesting limit yet doubles its visits at every level.
+constexpr long kMaxVisitsPerFrame = 1L << 20;
 
 // Renders one graph with owner as the context's owner (null for the root graph); the previous
 // owner is restored afterwards.

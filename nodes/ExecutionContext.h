@@ -18,6 +18,7 @@ struct ExecutionContext {
     std::unordered_map<std::string, GraphNode*> macros;  // registered this frame, by macro name
     float beat = 0.0f;  // the frame's beat, set by the frame loop
     int depth = 0;      // nested node visits and graph renders now running
+    long visits = 0;    // node visits so far this frame
 };
 
 }  // namespace Nodes

@@ -160,6 +160,21 @@ TEST(GraphExecution, ActivationCycleStopsAtTheNestingLimitAndTheFrameGoesOn) {
     EXPECT_LE(countOf(printed, "WARNING"), 1u);  // once per process, which may have been earlier
 }
 
+TEST(GraphExecution, DoublyLinkedCycleEndsAtTheFrameVisitBudget) {
+    Frame f;
+    GraphNode& a = addProbe(f.graph, "A");
+    activate(a, a);
+    activate(a, a);  // under the nesting limit this alone would take 2^256 visits
+    f.graph.root = &a;
+    testing::internal::CaptureStdout();
+    f.render();
+    testing::internal::GetCapturedStdout();
+    // The frame ends: visits refused at the nesting limit count against the budget too.
+    EXPECT_LE(runs().size(), size_t(kMaxVisitsPerFrame));
+    EXPECT_GT(runs().size(), size_t(kMaxVisitsPerFrame) / 4);
+    EXPECT_EQ(f.context.depth, 0);
+}
+
 TEST(GraphExecution, BoundedActivationLoopOfBuiltinsRunsToItsEnd) {
     Frame f;
     GraphNode& count = addBuiltin(f.graph, "Operator");  // a + b
