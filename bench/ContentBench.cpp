@@ -11,6 +11,7 @@
 
 #include "content/BlockFile.h"
 #include "content/Demo.h"
+#include "content/ProjectFile.h"
 #include "content/Scramble.h"
 #include "content/StringCodec.h"
 
@@ -73,12 +74,8 @@ BENCHMARK(BM_DecompressText);
 
 // The example show's shader sources, compressed as a block stores them.
 void BM_ExampleShaderCompression(benchmark::State& state) {
-    std::filesystem::path folder = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
-    std::ifstream in(folder / "project.json");
-    content::JsonFiles files;
-    files.folder = folder;
     Demo demo;
-    demo.fromJson(content::Json::parse(in), files);
+    content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
     size_t raw = 0, packed = 0;
     for (auto _ : state) {
         raw = packed = 0;

@@ -10,6 +10,7 @@
 
 #include "bench/AllocationCounter.h"
 #include "content/Demo.h"
+#include "content/ProjectFile.h"
 #include "player/Player.h"
 #include "player/Runtime.h"
 
@@ -17,12 +18,8 @@ namespace {
 
 // Packs the example show into content.dat in a scratch folder and makes that the working folder.
 void prepareContentFile() {
-    std::filesystem::path source = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
-    std::ifstream in(source / "project.json");
-    content::JsonFiles files;
-    files.folder = source;
     Demo demo;
-    demo.fromJson(content::Json::parse(in), files);
+    content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
     content::BinaryWriter out;
     demo.writeBinary(out);
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "player-bench";

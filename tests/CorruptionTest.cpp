@@ -4,6 +4,7 @@
 
 #include "content/ContentError.h"
 #include "content/Demo.h"
+#include "content/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 namespace {
@@ -11,12 +12,8 @@ namespace {
 // The example show with its large media cut down, so that every offset can be tried quickly;
 // every record kind and every string and buffer form is still there.
 std::vector<uint8_t> smallRealBlock() {
-    std::filesystem::path folder = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
-    std::ifstream in(folder / "project.json");
-    content::JsonFiles files;
-    files.folder = folder;
     Demo demo;
-    demo.fromJson(content::Json::parse(in), files);
+    content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
     demo.music = ByteBuffer(std::vector<uint8_t>(300, 7));
     for (auto& font : demo.fonts) font->data = ByteBuffer(std::vector<uint8_t>(200, 1));
     for (auto& model : demo.models) model->buffer = ByteBuffer(std::vector<uint8_t>(64, 2));

@@ -4,6 +4,7 @@
 #include "content/BlockFile.h"
 #include "content/ContentError.h"
 #include "content/Demo.h"
+#include "content/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 using testing_support::ScratchDir;
@@ -40,11 +41,8 @@ std::vector<uint8_t> packBinary(const Demo& demo) {
 const std::filesystem::path kExample = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
 
 std::unique_ptr<Demo> loadExample() {
-    std::ifstream in(kExample / "project.json");
-    content::JsonFiles files;
-    files.folder = kExample;
     auto demo = std::make_unique<Demo>();
-    demo->fromJson(content::Json::parse(in), files);
+    content::readProjectFile(kExample / "project.json", *demo);
     return demo;
 }
 

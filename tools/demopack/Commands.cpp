@@ -11,6 +11,7 @@
 #include "content/BlockFile.h"
 #include "content/ContentError.h"
 #include "content/Demo.h"
+#include "content/ProjectFile.h"
 
 namespace fs = std::filesystem;
 
@@ -27,14 +28,6 @@ void writeWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     if (!out) throw content::ContentError("Cannot write " + path);
-}
-
-content::Json parseProject(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw content::ContentError("Cannot open " + path);
-    content::Json json = content::Json::parse(in, nullptr, false);
-    if (json.is_discarded() || !json.is_object()) throw content::ContentError(path + " is not a JSON object");
-    return json;
 }
 
 template <class T>
@@ -54,10 +47,7 @@ std::string programName(const ShaderProgram& p) { return p.fragmentFilename; }
 
 int pack(const std::string& project, const std::string& output, const std::string& executable) {
     Demo demo;
-    content::JsonFiles files;
-    files.folder = fs::path(project).parent_path();
-    if (files.folder.empty()) files.folder = ".";
-    demo.fromJson(parseProject(project), files);
+    content::readProjectFile(project, demo);
     content::BinaryWriter out;
     demo.writeBinary(out);
     if (executable.empty()) {
