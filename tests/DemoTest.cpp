@@ -40,7 +40,10 @@ std::vector<uint8_t> packBinary(const Demo& demo) {
 
 const std::filesystem::path kExample = std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show";
 
+// Pins that a project leaves without ids take fresh ones from the process-wide counter, so a
+// pack is reproducible from a fresh counter, as each run of the pack tool starts with.
 std::unique_ptr<Demo> loadExample() {
+    Nodes::nextId() = 0;
     auto demo = std::make_unique<Demo>();
     content::readProjectFile(kExample / "project.json", *demo);
     return demo;
