@@ -17,7 +17,7 @@ namespace {
 constexpr int kFullVolume = MIX_MAX_VOLUME;
 constexpr int kDuckedVolume = 100;
 
-DeviceSpec spec;
+DeviceSpec device;
 Mix_Music* music = nullptr;
 
 // Samples playing now; the music stays ducked while there is any. The mutex keeps the flags,
@@ -33,11 +33,11 @@ Uint32 endSample(Uint32, void* param) {
     return 0;
 }
 
-// Reads spec without a lock: it only changes while the device is closed, which unregisters
-// this hook.
+// Reads the device settings without a lock: they change only while the device is closed,
+// which unregisters this hook.
 void captureMixedAudio(int, void* stream, int len, void*) {
     mixedSound().analyse(static_cast<const int16_t*>(stream), static_cast<size_t>(len) / 2,
-                         spec.channels);
+                         device.channels);
 }
 
 void freeMusic() {
@@ -58,7 +58,7 @@ SoundCapture& mixedSound() {
     return capture;
 }
 
-const DeviceSpec& deviceSpec() { return spec; }
+const DeviceSpec& deviceSpec() { return device; }
 
 bool openDevice(int32_t frequency) {
     closeDevice();  // SDL_mixer would otherwise only count the open and keep the old rate
@@ -70,7 +70,7 @@ bool openDevice(int32_t frequency) {
     int queriedChannels = 0;
     Uint16 queriedFormat = 0;
     if (Mix_QuerySpec(&queriedFrequency, &queriedFormat, &queriedChannels))
-        spec = {queriedFrequency, queriedFormat, queriedChannels};
+        device = {queriedFrequency, queriedFormat, queriedChannels};
     return true;
 }
 
