@@ -173,7 +173,7 @@ TEST(DemoTest, ShowExecutableCarriesTheBlockBehindItsTrailer) {
     ASSERT_EQ(show.size(), exe.size() + block.size() + 8);
     ScratchDir dir("demo-show");
     std::filesystem::path path = dir.path() / "show";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(show.data()), show.size());
+    testing_support::writeFile(path, show);
     Demo demo;
     content::BlockLocation where = content::readDemoFile(path.string(), demo);
     EXPECT_TRUE(where.inExecutable);
@@ -198,7 +198,6 @@ TEST(DemoTest, PackToolReproducesAnUnpackedShow) {
 
     std::vector<uint8_t> broken = testing_support::readFile(first);
     broken.resize(broken.size() - 20);
-    std::ofstream(dir.path() / "broken.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(broken.data()), broken.size());
+    testing_support::writeFile(dir.path() / "broken.dat", broken);
     EXPECT_NE(run(tool + " info " + (dir.path() / "broken.dat").string() + " 2>/dev/null"), 0);
 }

@@ -66,8 +66,8 @@ int runPlayerIn(const std::filesystem::path& folder, const std::string& binary) 
 }
 
 std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes = testing_support::readFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 const std::string kPlayer = std::string(DEMO_BINARY_DIR) + "/demoplayer";
@@ -82,9 +82,6 @@ std::vector<uint8_t> shortShow(float endBeat) {
     return out.bytes();
 }
 
-void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
 
 }  // namespace
 
@@ -99,7 +96,7 @@ TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
     ScratchDir dir("player-corrupt");
     std::vector<uint8_t> block = shortShow(1.0f);
     block[8] = 0xFF;  // the events count
-    writeBytes(dir.path() / "content.dat", block);
+    testing_support::writeFile(dir.path() / "content.dat", block);
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
     std::string crash = readText(dir.path() / "crash.txt");
     EXPECT_EQ(crash.rfind("Fatal error: Corrupt content block", 0), 0u) << crash;
@@ -109,7 +106,7 @@ TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
 
 TEST(PlayerProcessGLTest, ShowFromContentFileEndsAfterItsEndBeat) {
     ScratchDir dir("player-short");
-    writeBytes(dir.path() / "content.dat", shortShow(2.0f));  // 0.2 s at 600 bpm
+    testing_support::writeFile(dir.path() / "content.dat", shortShow(2.0f));  // 0.2 s at 600 bpm
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 0) << readText(dir.path() / "player.log");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
 }
@@ -118,11 +115,11 @@ TEST(PlayerProcessGLTest, ShowInsideTheExecutableIgnoresContentFile) {
     ScratchDir dir("player-exe");
     std::vector<uint8_t> exe = testing_support::readFile(kPlayer);
     ASSERT_FALSE(exe.empty());
-    writeBytes(dir.path() / "show", content::appendBlock(exe, shortShow(1.0f)));
+    testing_support::writeFile(dir.path() / "show", content::appendBlock(exe, shortShow(1.0f)));
     std::filesystem::permissions(dir.path() / "show", std::filesystem::perms::owner_all);
     std::vector<uint8_t> corrupt = shortShow(1.0f);
     corrupt[8] = 0xFF;
-    writeBytes(dir.path() / "content.dat", corrupt);
+    testing_support::writeFile(dir.path() / "content.dat", corrupt);
     EXPECT_EQ(runPlayerIn(dir.path(), (dir.path() / "show").string()), 0) << readText(dir.path() / "player.log");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
 }

@@ -29,4 +29,8 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     out << text;
 }
 
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
 }  // namespace testing_support

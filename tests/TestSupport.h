@@ -42,5 +42,6 @@ private:
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& text);
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace testing_support
