@@ -70,7 +70,6 @@ T BinaryReader::number() {
 
 uint8_t BinaryReader::u8() { return number<uint8_t>(); }
 int32_t BinaryReader::i32() { return number<int32_t>(); }
-uint32_t BinaryReader::u32() { return number<uint32_t>(); }
 uint64_t BinaryReader::u64() { return number<uint64_t>(); }
 float BinaryReader::f32() { return number<float>(); }
 

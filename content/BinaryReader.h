@@ -23,7 +23,6 @@ public:
     uint8_t u8();
     bool boolean() { return u8() != 0; }
     int32_t i32();
-    uint32_t u32();
     uint64_t u64();
     float f32();
     std::string string();

@@ -15,9 +15,4 @@ std::string loadTextFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void saveBinaryFile(const std::string& path, const void* data, uint64_t length) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(static_cast<const char*>(data), std::streamsize(length));
-}
-
 }  // namespace content
