@@ -48,9 +48,12 @@ bool openDisplay(const SDL_DisplayMode& mode, Player& player) {
     if (!player.context) return false;
     SDL_GL_SetSwapInterval(1);
     glewExperimental = GL_TRUE;
-    glewInit();
+    // GLEW also reports a missing GLX display where the context came through EGL; GL itself is
+    // then usable, so only a context without a version is fatal.
+    const GLenum glew = glewInit();
+    if (glew != GLEW_OK) std::printf("GLEW: %s\n", reinterpret_cast<const char*>(glewGetErrorString(glew)));
     glGetError();  // GLEW's probing may leave an error behind on core contexts
-    return true;
+    return glGetString(GL_VERSION) != nullptr;
 }
 
 void printGlInfo() {
