@@ -10,7 +10,9 @@ namespace Nodes {
 
 // Visits and renders nested deeper than this are skipped: activation cycles, subgraphs that
 // render themselves and macros that call themselves would otherwise recurse until the stack ends.
-constexpr int kMaxNesting = 256;
+// A plain chain nests one level per node, so the limit leaves room for long chains while a level
+// costs well under a kilobyte of stack.
+constexpr int kMaxNesting = 4096;
 // Node visits in one frame past which the rest are skipped: a node linked back to itself twice
 // stays under the nesting limit yet doubles its visits at every level.
 constexpr long kMaxVisitsPerFrame = 1L << 20;

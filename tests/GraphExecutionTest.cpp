@@ -134,6 +134,22 @@ TEST(GraphExecution, CurrentNodeAndOwnerAreRestored) {
     EXPECT_EQ(f.context.owner, &outerOwner);
 }
 
+TEST(GraphExecution, LongChainsRunToTheirEnd) {
+    Frame f;
+    constexpr int kLength = 3000;
+    GraphNode* previous = &addProbe(f.graph, "0");
+    f.graph.root = previous;
+    for (int i = 1; i < kLength; ++i) {
+        GraphNode& next = addProbe(f.graph, std::to_string(i));
+        activate(*previous, next);
+        previous = &next;
+    }
+    f.render();
+    ASSERT_EQ(runs().size(), size_t(kLength));
+    EXPECT_EQ(runs().back().node, std::to_string(kLength - 1));
+    EXPECT_EQ(f.context.depth, 0);
+}
+
 TEST(GraphExecution, ActivationCycleStopsAtTheNestingLimitAndTheFrameGoesOn) {
     Frame f;
     GraphNode& root = addProbe(f.graph, "root");
