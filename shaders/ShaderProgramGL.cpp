@@ -128,7 +128,8 @@ void ShaderProgram::lookupLocations() {
     matricesBlock = linked ? bindMatricesBlock(program) : GL_INVALID_INDEX;
     for (UniformDef& def : uniformDefs) {
         def.location = uniform(def.name.c_str());
-        def.isFloat = def.location == -1 || uniformType(program, def.location) == GL_FLOAT;
+        const GLenum type = def.location == -1 ? GL_FLOAT : uniformType(program, def.location);
+        def.takesFloat = type == GL_FLOAT || type == GL_BOOL;
     }
     for (int i = 0; i < kSceneUniformCount; ++i) sceneLocations[i] = uniform(sceneUniformNames()[i]);
     for (uint32_t i = 0; i < sceneTextureUnits.size(); ++i) sceneTextureUnits[i] = GL_TEXTURE0 + i;
@@ -163,6 +164,6 @@ void ShaderProgram::setStandardUniforms() const {
 
 void ShaderProgram::applyUniformDefaults() const {
     for (const UniformDef& def : uniformDefs) {
-        if (def.location != -1 && def.isFloat) glUniform1f(def.location, def.default_val);
+        if (def.location != -1 && def.takesFloat) glUniform1f(def.location, def.default_val);
     }
 }

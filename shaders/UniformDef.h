@@ -12,7 +12,7 @@ public:
     float default_val = 0.0f;
     bool is_string = false;
     int32_t location = -1;  // looked up after every link; not stored
-    bool isFloat = true;    // the GLSL uniform is a float, so a float upload is valid; not stored
+    bool takesFloat = true;  // GL accepts a float upload: the uniform is a float or a bool; not stored
 
     content::Json toJson(const content::JsonFiles& files = {}) const override;
     void writeBinary(content::BinaryWriter& out) const override;

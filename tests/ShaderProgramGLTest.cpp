@@ -135,19 +135,23 @@ TEST_F(ShaderProgramGLTest, PatchedTextsCompileAsGiven) {
     expectPixelNear(drawCentre(program), {0, 0, 255, 255});
 }
 
-TEST_F(ShaderProgramGLTest, UniformDefaultsSkipInactiveNames) {
+TEST_F(ShaderProgramGLTest, UniformDefaultsReachFloatsAndBoolsAndSkipTheRest) {
     auto program = std::make_unique<ShaderProgram>();
-    program->fragmentSource = "#version 150\nuniform float level;\nout vec4 colour;\n"
-                              "void main() { colour = vec4(level, 0.0, 0.0, 1.0); }\n";
-    program->uniformDefs.resize(2);
-    program->uniformDefs[0].name = "missing";
-    program->uniformDefs[0].default_val = 1.0f;
-    program->uniformDefs[1].name = "level";
+    program->fragmentSource = "#version 150\nuniform float level;\nuniform bool flag;\nuniform sampler2D tex3;\n"
+                              "out vec4 colour;\n"
+                              "void main() { colour = vec4(level, flag ? 1.0 : 0.0, texture(tex3, vec2(0.5)).b, 1.0); }\n";
+    const char* names[] = {"missing", "level", "flag", "tex3"};
+    program->uniformDefs.resize(4);
+    for (int i = 0; i < 4; ++i) {
+        program->uniformDefs[i].name = names[i];
+        program->uniformDefs[i].default_val = 1.0f;
+    }
     program->uniformDefs[1].default_val = 0.5f;
     program->build();
     EXPECT_EQ(program->uniformDefs[0].location, -1);
-    EXPECT_NE(program->uniformDefs[1].location, -1);
-    expectPixelNear(drawCentre(*program, [&] { program->applyUniformDefaults(); }), {128, 0, 0, 255});
+    EXPECT_NE(program->uniformDefs[2].location, -1);
+    // GL accepts a float upload for a bool but raises an error for a sampler; TearDown checks.
+    expectPixelNear(drawCentre(*program, [&] { program->applyUniformDefaults(); }), {128, 255, 0, 255});
 }
 
 TEST_F(ShaderProgramGLTest, SceneLocationsAndUnitsAfterLink) {

@@ -77,7 +77,7 @@ Effect* replayGroup(Event& event, const Texture& soundTexture, float x) {
 void Event::animate(float x, const Event* parent) {
     if (type != EffectEvent || !effect || !effect->program) return;
     for (const UniformDef& def : effect->program->uniformDefs) {
-        if (def.location != -1 && def.isFloat) glUniform1f(def.location, uniformValue(*this, def, x, parent));
+        if (def.location != -1 && def.takesFloat) glUniform1f(def.location, uniformValue(*this, def, x, parent));
     }
 }
 
