@@ -35,25 +35,41 @@ void setRenderSize(const SDL_DisplayMode& mode) {
 }
 
 // A driver that refuses a 3.0 core context may still give 3.2 core, which the shaders also suit.
+SDL_GLContext createContext(SDL_Window* window) {
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context) return context;
+    requestContext(2);
+    return SDL_GL_CreateContext(window);
+}
+
+// GLEW also reports a missing GLX display where the context came through EGL; GL itself is then
+// usable, so only a context without a version is fatal.
+bool loadGlFunctions() {
+    glewExperimental = GL_TRUE;
+    const GLenum glew = glewInit();
+    if (glew != GLEW_OK) std::printf("GLEW: %s\n", reinterpret_cast<const char*>(glewGetErrorString(glew)));
+    glGetError();  // GLEW's probing may leave an error behind on core contexts
+    return glGetString(GL_VERSION) != nullptr;
+}
+
+// A busy X server now and then hands out a context that cannot be queried; a second one made a
+// moment later works.
 bool openDisplay(const SDL_DisplayMode& mode, Player& player) {
     player.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
                                      mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
     if (!player.window) return false;
     SDL_GetWindowSize(player.window, &windowPixelWidth, &windowPixelHeight);
-    player.context = SDL_GL_CreateContext(player.window);
-    if (!player.context) {
-        requestContext(2);
-        player.context = SDL_GL_CreateContext(player.window);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) SDL_Delay(200);
+        player.context = createContext(player.window);
+        if (player.context && loadGlFunctions()) {
+            SDL_GL_SetSwapInterval(1);
+            return true;
+        }
+        if (player.context) SDL_GL_DeleteContext(player.context);
+        player.context = nullptr;
     }
-    if (!player.context) return false;
-    SDL_GL_SetSwapInterval(1);
-    glewExperimental = GL_TRUE;
-    // GLEW also reports a missing GLX display where the context came through EGL; GL itself is
-    // then usable, so only a context without a version is fatal.
-    const GLenum glew = glewInit();
-    if (glew != GLEW_OK) std::printf("GLEW: %s\n", reinterpret_cast<const char*>(glewGetErrorString(glew)));
-    glGetError();  // GLEW's probing may leave an error behind on core contexts
-    return glGetString(GL_VERSION) != nullptr;
+    return false;
 }
 
 void printGlInfo() {
