@@ -1,5 +1,6 @@
 #include "content/Json.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -98,10 +99,22 @@ std::vector<uint8_t> base64Decode(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// Shows made on Windows name their media with backslashes; on this side they are folders too.
+std::filesystem::path localPath(const std::string& name) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return std::filesystem::path(path);
+}
+
+}  // namespace
+
+// A colon is refused too: it marks a drive letter, which makes a Windows name absolute.
 bool JsonFiles::isSafeName(const std::string& name) {
-    std::filesystem::path p(name);
+    std::filesystem::path p = localPath(name);
     if (name.empty() || p.is_absolute() || p.has_root_name() || p.has_root_directory()) return false;
-    if (name.find('\\') != std::string::npos || name.find(':') != std::string::npos) return false;
+    if (name.find(':') != std::string::npos) return false;
     for (const auto& part : p)
         if (part == "..") return false;
     return true;
@@ -113,7 +126,7 @@ void JsonFiles::checkSafeName(const std::string& name) {
 }
 
 std::filesystem::path JsonFiles::resolve(const std::string& name) const {
-    return folder / std::filesystem::path(name);
+    return folder / localPath(name);
 }
 
 std::vector<uint8_t> JsonFiles::load(const std::string& name) const {

@@ -127,10 +127,20 @@ TYPED_TEST(MediaRecordsBufferTest, ExternaliseWritesTheFileAndOnlyTheName) {
 TYPED_TEST(MediaRecordsBufferTest, UnsafeNamesAreRefusedOnExport) {
     ScratchDir dir("media-unsafe");
     JsonFiles files = filesIn(dir.path() / "inner", true);
-    for (const std::string& name : std::vector<std::string>{"../escape.bin", "a/../../escape.bin", (dir.path() / "abs.bin").string()})
+    for (const std::string& name : std::vector<std::string>{"../escape.bin", "a/../../escape.bin", "..\\escape.bin",
+                                                            "C:\\abs.bin", (dir.path() / "abs.bin").string()})
         EXPECT_THROW(makeMedia<TypeParam>(name, kBytes)->toJson(files), ContentError) << name;
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "escape.bin"));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "abs.bin"));
+}
+
+TYPED_TEST(MediaRecordsBufferTest, BackslashNamesAreFoldersBothWays) {
+    ScratchDir dir("media-backslash");
+    JsonFiles files = filesIn(dir.path(), true);
+    Json j = makeMedia<TypeParam>("res\\sub\\blob.bin", kBytes)->toJson(files);
+    EXPECT_FALSE(j.contains(Media<TypeParam>::key)) << "a relative Windows name is written as a file";
+    EXPECT_EQ(readFile(dir.path() / "res/sub/blob.bin"), kBytes);
+    EXPECT_EQ(contentOf(*fromJson<TypeParam>(j, files)), kBytes);
 }
 
 TEST(MediaRecordsTest, FontTextureJsonDefaultsAndTypedReads) {
