@@ -151,6 +151,10 @@ TEST_F(ShaderProgramGLTest, UniformDefaultsReachFloatsAndBoolsAndSkipTheRest) {
     EXPECT_EQ(program->uniformDefs[0].location, -1);
     EXPECT_NE(program->uniformDefs[2].location, -1);
     // GL accepts a float upload for a bool but raises an error for a sampler; TearDown checks.
+    // Unit 3 holds no texture, whatever earlier tests in this process bound, so it samples black.
+    glActiveTexture(GL_TEXTURE3);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
     expectPixelNear(drawCentre(*program, [&] { program->applyUniformDefaults(); }), {128, 255, 0, 255});
 }
 
