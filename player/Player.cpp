@@ -52,24 +52,15 @@ bool loadGlFunctions() {
     return glGetString(GL_VERSION) != nullptr;
 }
 
-// A busy X server now and then hands out a context that cannot be queried; a second one made a
-// moment later works.
 bool openDisplay(const SDL_DisplayMode& mode, Player& player) {
     player.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
                                      mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
     if (!player.window) return false;
     SDL_GetWindowSize(player.window, &windowPixelWidth, &windowPixelHeight);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        if (attempt > 0) SDL_Delay(200);
-        player.context = createContext(player.window);
-        if (player.context && loadGlFunctions()) {
-            SDL_GL_SetSwapInterval(1);
-            return true;
-        }
-        if (player.context) SDL_GL_DeleteContext(player.context);
-        player.context = nullptr;
-    }
-    return false;
+    player.context = createContext(player.window);
+    if (!player.context || !loadGlFunctions()) return false;
+    SDL_GL_SetSwapInterval(1);
+    return true;
 }
 
 void printGlInfo() {

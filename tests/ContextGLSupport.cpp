@@ -15,22 +15,22 @@ namespace gl_support {
 
 namespace {
 
+// GLEW loads GL first and checks GLX last; now and then SDL's context has no GLX display behind
+// it (GLEW_ERROR_NO_GLX_DISPLAY), yet GL itself is loaded and works.
 std::string makeWindowAndContext() {
     SDL_Window* window = SDL_CreateWindow("gl tests", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kSize, kSize,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) return std::string("SDL_CreateWindow: ") + SDL_GetError();
-    SDL_GLContext context = SDL_GL_CreateContext(window);
-    if (!context) {
-        std::string error = std::string("SDL_GL_CreateContext: ") + SDL_GetError();
-        SDL_DestroyWindow(window);
-        return error;
-    }
+    if (!SDL_GL_CreateContext(window)) return std::string("SDL_GL_CreateContext: ") + SDL_GetError();
     glewExperimental = GL_TRUE;
     const GLenum status = glewInit();
     if (status == GLEW_OK) return {};
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    return std::string("glewInit: ") + reinterpret_cast<const char*>(glewGetErrorString(status));
+    if (status == GLEW_ERROR_NO_GLX_DISPLAY && glGetString(GL_VERSION)) {
+        std::fprintf(stderr, "GLEW found no GLX display (video driver %s); going on with %s\n",
+                     SDL_GetCurrentVideoDriver(), reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+        return {};
+    }
+    return "glewInit: error " + std::to_string(status) + ", " + reinterpret_cast<const char*>(glewGetErrorString(status));
 }
 
 // Created once and kept for the whole run: contexts are slow to make under llvmpipe. Core 3.2 is
@@ -49,15 +49,7 @@ void ensureContext() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    // A loaded machine running GL tests side by side now and then hands out a context that GLEW
-    // cannot query; a fresh window and context a moment later works.
-    std::string failure;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        if (attempt > 0) SDL_Delay(200);
-        failure = makeWindowAndContext();
-        if (failure.empty()) break;
-        std::fprintf(stderr, "GL context attempt %d: %s\n", attempt + 1, failure.c_str());
-    }
+    const std::string failure = makeWindowAndContext();
     if (!failure.empty()) FAIL() << failure;
     while (glGetError() != GL_NO_ERROR) {
     }
