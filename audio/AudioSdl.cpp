@@ -25,11 +25,12 @@ Mix_Music* music = nullptr;
 std::mutex duckMutex;
 int samplesPlaying = 0;
 
-// Each sample's own timer ends it, so overlapping samples never lose their end.
+// Each sample's own timer ends it, so overlapping samples never lose their end. The volume comes
+// back before the flag clears: whoever sees the last sample ended also hears the music again.
 Uint32 endSample(Uint32, void* param) {
     std::lock_guard lock(duckMutex);
-    static_cast<AudioSample*>(param)->playing = false;
     if (--samplesPlaying == 0) Mix_VolumeMusic(kFullVolume);
+    static_cast<AudioSample*>(param)->playing = false;
     return 0;
 }
 
