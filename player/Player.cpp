@@ -12,6 +12,7 @@
 #include "nodes/NodesGL.h"
 #include "player/ContentLocation.h"
 #include "player/CrashExit.h"
+#include "player/GlFunctions.h"
 #include "player/LoadingScreen.h"
 #include "player/Runtime.h"
 
@@ -40,16 +41,6 @@ SDL_GLContext createContext(SDL_Window* window) {
     if (context) return context;
     requestContext(2);
     return SDL_GL_CreateContext(window);
-}
-
-// GLEW also reports a missing GLX display where the context came through EGL; GL itself is then
-// usable, so only a context without a version is fatal.
-bool loadGlFunctions() {
-    glewExperimental = GL_TRUE;
-    const GLenum glew = glewInit();
-    if (glew != GLEW_OK) std::printf("GLEW: %s\n", reinterpret_cast<const char*>(glewGetErrorString(glew)));
-    glGetError();  // GLEW's probing may leave an error behind on core contexts
-    return glGetString(GL_VERSION) != nullptr;
 }
 
 bool openDisplay(const SDL_DisplayMode& mode, Player& player) {

@@ -5,32 +5,23 @@
 #include <SDL_image.h>
 #include <SDL_ttf.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "player/GlFunctions.h"
 #include "player/Runtime.h"
 
 namespace gl_support {
 
 namespace {
 
-// GLEW loads GL first and checks GLX last; now and then SDL's context has no GLX display behind
-// it (GLEW_ERROR_NO_GLX_DISPLAY), yet GL itself is loaded and works.
 std::string makeWindowAndContext() {
     SDL_Window* window = SDL_CreateWindow("gl tests", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, kSize, kSize,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) return std::string("SDL_CreateWindow: ") + SDL_GetError();
     if (!SDL_GL_CreateContext(window)) return std::string("SDL_GL_CreateContext: ") + SDL_GetError();
-    glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
-    if (status == GLEW_OK) return {};
-    if (status == GLEW_ERROR_NO_GLX_DISPLAY && glGetString(GL_VERSION)) {
-        std::fprintf(stderr, "GLEW found no GLX display (video driver %s); going on with %s\n",
-                     SDL_GetCurrentVideoDriver(), reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-        return {};
-    }
-    return "glewInit: error " + std::to_string(status) + ", " + reinterpret_cast<const char*>(glewGetErrorString(status));
+    if (!loadGlFunctions()) return "the context answers no GL version";
+    return {};
 }
 
 // Created once and kept for the whole run: contexts are slow to make under llvmpipe. Core 3.2 is
