@@ -6,12 +6,37 @@
 #include <utility>
 #include <vector>
 
+#include <glm/mat4x4.hpp>
+
 #include "content/ByteBuffer.h"
+#include "scene/Animation.h"
 
 namespace tinygltf {
 class Model;
 }
 class Texture;
+
+// How one primitive is drawn, decided by the checks at load. A primitive that failed them
+// (indices past its vertices, accessors past their buffers, non-finite positions, ...) keeps
+// drawable false and must not be drawn.
+struct PrimitiveDraw {
+    bool drawable = false;
+    int32_t mode = 4;           // GL primitive mode (triangles by default)
+    int32_t count = 0;          // index count, or vertex count when drawn without indices
+    uint32_t index_type = 0;    // GL type of the indices; 0 draws arrays
+    uint64_t index_offset = 0;  // byte offset of the first index in the element buffer
+};
+
+// One step of the walk over the default scene's node hierarchy, made once at load with cycle
+// protection: every node appears at most once and parents come before their children.
+struct NodeVisit {
+    int32_t node = 0;
+    int32_t parent = -1;  // position of the parent's visit in the walk, -1 for a root node
+};
+
+// The process-wide instance count of scene drawing (1 draws without instancing), set by the
+// "ModelOptions" node and by events.
+extern int32_t modelInstanceCount;
 
 class Model : public ISerializable {
 public:
@@ -21,15 +46,35 @@ public:
     std::vector<std::pair<int32_t, int32_t>> mesh_vertex_arrays;
     std::vector<uint32_t> vertex_arrays;
     std::vector<std::unique_ptr<Texture>> textures;
+    std::vector<uint32_t> gl_buffers;           // one array buffer per glTF buffer
+    std::vector<PrimitiveDraw> primitive_draws;  // parallel to vertex_arrays
+    std::vector<NodeVisit> scene_walk;           // the default scene, empty without one
     int32_t highest_render_pass = 1;
     bool skipMaterials = false;
     bool ready = false;
+
+    // Animation state, see scene/Animation.h.
+    std::shared_ptr<Animation::Skeleton> skeleton;
+    std::shared_ptr<Animation::Animations> animations;
+    std::vector<Animation::NodeAnimationState> node_animations;
+    bool animated = false;
+    std::vector<bool> animated_nodes;                // one per glTF node
+    std::vector<glm::mat4> animated_node_matrices;  // one per glTF node
+    uint32_t joint_matrix_buffer = 0;
 
     Model();
     ~Model() override;
 
     // Parses the GLB bytes into gltf, printing the parser's warnings and errors. Returns success.
     bool parse();
+
+    // The checks of the parsed asset that need no GL: fills primitive_draws and scene_walk,
+    // printing a message for each primitive that will not be drawn and each repeated node.
+    void check();
+
+    // GPU side (ModelGL.cpp): parse, images to textures, buffers, vertex arrays, checks, the
+    // animation set-up and the joint buffer, then ready. Safe on any bytes.
+    void upload();
 
     // The name the writers use: a model read from text glTF holds GLB bytes and is written as
     // NAME.glb. The name itself stays as read so that scenes naming the text file still find it.
