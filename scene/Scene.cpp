@@ -1,6 +1,7 @@
 #include "scene/Scene.h"
 
 #include "scene/Model.h"
+#include "scene/SceneCamera.h"
 
 namespace {
 
@@ -120,6 +121,8 @@ void Node::readBinary(content::BinaryReader& in) {
     name = in.string();
     modelKey = in.u64();
 }
+
+Scene::Scene() { scene::placeLightCamera(light_camera); }
 
 content::Json Scene::toJson(const content::JsonFiles& files) const {
     content::Json j;

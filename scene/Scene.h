@@ -57,7 +57,9 @@ public:
     Camera light_camera;
     bool shadow_pass = false;
     int32_t shadow_width = 8192, shadow_height = 8192;
-    uint32_t shadow_framebuffer = 0, shadow_texture = 0;
+    uint32_t shadow_framebuffer = 0, shadow_texture = 0;  // made by the first shadow pass
+
+    Scene();  // places the light camera
 
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

@@ -1,0 +1,131 @@
+#include "scene/SceneGL.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "scene/Animation.h"
+#include "scene/Model.h"
+#include "scene/Scene.h"
+#include "scene/SceneCamera.h"
+#include "scene/SceneUniforms.h"
+#include "shaders/ShaderProgram.h"
+
+namespace scene {
+
+int32_t shadowMapRequestedSize = 8192;
+
+namespace {
+
+constexpr int kSamplerUnits = 16;  // unit 16 is the sound texture's
+
+struct SharedShadowMap {
+    GLuint texture = 0, frameBuffer = 0;
+    int32_t size = 0;
+} shared;
+
+int32_t largestShadowSize() {
+    GLint texture = 0, renderBuffer = 0, viewport[2] = {};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderBuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return std::max(1, std::min({shadowMapRequestedSize, texture, renderBuffer, viewport[0], viewport[1]}));
+}
+
+void makeShadowMap(int32_t size) {
+    glDeleteFramebuffers(1, &shared.frameBuffer);
+    glDeleteTextures(1, &shared.texture);
+    GLint previous = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previous);
+    glGenTextures(1, &shared.texture);
+    glBindTexture(GL_TEXTURE_2D, shared.texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, size, size, 0, GL_DEPTH_COMPONENT, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &shared.frameBuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, shared.frameBuffer);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, shared.texture, 0);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    if (status != GL_FRAMEBUFFER_COMPLETE) std::printf("FB Error! Status: 0x%x\n", status);
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previous));
+    shared.size = size;
+}
+
+// The GL state a model render changes and render() puts back.
+struct SavedState {
+    GLboolean depthTest, blend, cull, depthMask;
+    GLint blend_src_rgb, blend_dst_rgb, blend_src_alpha, blend_dst_alpha;
+
+    SavedState() {
+        depthTest = glIsEnabled(GL_DEPTH_TEST);
+        blend = glIsEnabled(GL_BLEND);
+        cull = glIsEnabled(GL_CULL_FACE);
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+        glGetIntegerv(GL_BLEND_SRC_RGB, &blend_src_rgb);
+        glGetIntegerv(GL_BLEND_DST_RGB, &blend_dst_rgb);
+        glGetIntegerv(GL_BLEND_SRC_ALPHA, &blend_src_alpha);
+        glGetIntegerv(GL_BLEND_DST_ALPHA, &blend_dst_alpha);
+    }
+    ~SavedState() {
+        setEnabled(GL_DEPTH_TEST, depthTest);
+        setEnabled(GL_BLEND, blend);
+        setEnabled(GL_CULL_FACE, cull);
+        glDepthMask(depthMask);
+        glBlendFuncSeparate(blend_src_rgb, blend_dst_rgb, blend_src_alpha, blend_dst_alpha);
+        glBindVertexArray(0);
+    }
+    static void setEnabled(GLenum cap, GLboolean on) { on ? glEnable(cap) : glDisable(cap); }
+};
+
+}  // namespace
+
+void ensureShadowMap(Scene& scene) {
+    const int32_t size = largestShadowSize();
+    if (shared.size != size) makeShadowMap(size);
+    scene.shadow_texture = shared.texture;
+    scene.shadow_framebuffer = shared.frameBuffer;
+    scene.shadow_width = scene.shadow_height = size;
+}
+
+void render(Scene& scene, ShaderProgram& program) {
+    if (!scene.root_node || !activeCamera(scene)) return;
+    SavedState saved;
+    glEnable(GL_DEPTH_TEST);
+    const GLenum shadowUnit = program.sceneTextureUnits[kShadowUnit];
+    glActiveTexture(shadowUnit);
+    glBindTexture(GL_TEXTURE_2D, scene.shadow_texture);
+    if (const GLint at = program.sceneLocations[uShadowMapTexture]; at != -1) glUniform1i(at, GLint(shadowUnit - GL_TEXTURE0));
+    glActiveTexture(GL_TEXTURE0);
+    Model* model = scene.root_node->model;
+    if (!model || !model->ready) return;
+    if (model->joint_matrix_buffer != 0 && program.matricesBlock != GL_INVALID_INDEX) {
+        // Several skinned models share binding point 0, so this model's buffer goes back on it.
+        glUniformBlockBinding(program.program, program.matricesBlock, 0);
+        glBindBufferBase(GL_UNIFORM_BUFFER, 0, model->joint_matrix_buffer);
+    }
+    renderModel(*model, scene, program, 0);
+}
+
+int bindSceneUnits(Scene& scene, ShaderProgram& program, int unit) {
+    const int first = std::min(unit, kSamplerUnits - kSceneUnitCount);
+    const TextureUnit order[kSceneUnitCount] = {kShadowUnit,   kBaseColourUnit, kMetallicRoughnessUnit,
+                                                kEmissiveUnit, kNormalUnit,     kOcclusionUnit};
+    for (int i = 0; i < kSceneUnitCount; ++i) {
+        const GLenum u = GL_TEXTURE0 + GLenum(first + i);
+        program.sceneTextureUnits[order[i]] = u;
+        glActiveTexture(u);
+        glBindTexture(GL_TEXTURE_2D, order[i] == kShadowUnit ? scene.shadow_texture : 0);
+    }
+    Model* model = scene.root_node ? scene.root_node->model : nullptr;
+    if (model && model->ready && model->skeleton && !model->skeleton->joint_matrices.empty())
+        Animation::uploadJointMatrices(*model);
+    return std::max(unit, first + kSceneUnitCount);
+}
+
+}  // namespace scene

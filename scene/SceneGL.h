@@ -1,0 +1,35 @@
+// Drawing scenes: the shared shadow map, one draw of a scene with a program, the texture units
+// an effect gives a scene, and the model render underneath.
+#pragma once
+#include <cstdint>
+
+class Model;
+class Scene;
+class ShaderProgram;
+
+namespace scene {
+
+// The shadow map's edge in texels as asked for; the map gets the largest size up to it that the
+// GL implementation takes as texture, render buffer and viewport.
+extern int32_t shadowMapRequestedSize;
+
+// One depth map shared by every scene (scenes draw one after another), made by the first shadow
+// pass that needs it, not at load: at 8192 x 8192 it is 256 MiB. Points the scene's
+// shadow_texture, shadow_framebuffer and size at it.
+void ensureShadowMap(Scene& scene);
+
+// Draws the scene once with the program in use: depth test on, the shadow map on the program's
+// shadow unit, the joint matrices on "MatricesBlock", the model render; GL state restored after.
+// A scene without a root node, a model or a camera draws nothing.
+void render(Scene& scene, ShaderProgram& program);
+
+// The model render with the given "uInstance" value (SceneRenderGL.cpp).
+void renderModel(Model& model, Scene& scene, ShaderProgram& program, int32_t instance);
+
+// An effect's scene units from unit onward: the shadow map, then base colour, metallic-roughness,
+// emissive, normal and occlusion, stored as the program's scene units; uploads the joint
+// matrices of a skinned model. Keeps below unit 16 (the sound texture's) by taking the last free
+// units when the inputs used them up. Returns the unit after the last one used.
+int bindSceneUnits(Scene& scene, ShaderProgram& program, int unit);
+
+}  // namespace scene
