@@ -5,6 +5,7 @@
 #include "content/Demo.h"
 #include "content/Registry.h"
 #include "nodes/ExecutionContext.h"
+#include "scripting/ScriptEngine.h"
 #include "shaders/PatchSplicing.h"
 
 namespace Nodes {
@@ -63,6 +64,21 @@ void runPatchNode(ValueList& inputs, ValueList&, ValueList& state, ExecutionCont
     if (!context.demo || !context.patchSet) return;
     if (const ShaderPatch* patch = itemOf(context, state, context.demo->patches, ".patch"))
         addToPatchSet(*context.patchSet, *patch, inputs);
+}
+
+// Compiles when the source differs from the copy this node last compiled (so a failed compile is
+// not retried for an unchanged source), then runs.
+void runScriptNode(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context) {
+    if (!context.demo) return;
+    Script* script = itemOf(context, state, context.demo->scripts, ".script");
+    if (!script) return;
+    scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
+    values::MaybeValue& compiledSource = state[1];
+    if (!compiledSource.hasValue || compiledSource.value.text != script->source) {
+        engine.compile(*script);
+        compiledSource = values::Value::ofString(script->source);
+    }
+    engine.run(*script, inputs, outputs);
 }
 
 }  // namespace Nodes

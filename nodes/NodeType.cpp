@@ -60,6 +60,7 @@ NodeCatalogue::NodeCatalogue() {
     for (NodeType& type : builtinTypes()) append(std::move(type));
     generated.event = runEventNode;
     generated.patch = runPatchNode;
+    generated.script = runScriptNode;
 }
 
 NodeType* NodeCatalogue::find(const std::string& name) {

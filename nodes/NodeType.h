@@ -63,7 +63,7 @@ public:
     const NodeType& operator[](size_t i) const { return *types_[i]; }
 
     // Execute operations of the generated types; linking passes copy them into the types they
-    // create or update. Events and patches are set here, the others by the code that runs them.
+    // create or update. Events, patches and scripts are set here, the others by the code that runs them.
     struct GeneratedExecutes {
         ExecuteFn shaderProgram = nullptr, event = nullptr, scene = nullptr, script = nullptr, patch = nullptr;
     } generated;

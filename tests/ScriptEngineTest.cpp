@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include "content/Demo.h"
+#include "content/Registry.h"
+#include "nodes/Linking.h"
+#include "scripting/ScriptEngine.h"
+#include "tests/ExecutionSupport.h"
+
+using namespace Nodes;
+using namespace testing_support;
+using scripting::ScriptEngine;
+using values::Value;
+
+namespace {
+
+ScriptPort port(int32_t type, const char* name) {
+    ScriptPort p;
+    p.type = type;
+    p.name = name;
+    return p;
+}
+
+// A show of scripts, each with a node of its type; frames run one node at a time.
+struct ScriptShow {
+    Demo demo;
+    NodeCatalogue types;
+    Graph graph;
+    ExecutionContext context;
+
+    ScriptShow() { context.demo = &demo; }
+
+    Script& add(const std::string& name, const std::string& source, std::vector<ScriptPort> inputs,
+                std::vector<ScriptPort> outputs) {
+        auto s = std::make_unique<Script>();
+        s->name = name;
+        s->source = source;
+        s->inputs = std::move(inputs);
+        s->outputs = std::move(outputs);
+        demo.scripts.push_back(std::move(s));
+        linkScripts(demo.scripts, types);
+        return *demo.scripts.back();
+    }
+    GraphNode& node(const std::string& script) { return addNode(graph, types.find(script + ".script")); }
+    void run(GraphNode& n) {
+        context.visits = 0;
+        visitNode(n, &demo, context);
+    }
+    const std::string& error() { return ScriptEngine::instance().last_error; }
+};
+
+}  // namespace
+
+TEST(ScriptEngine, RunsTheFunctionMadeFromNameInputsAndSource) {
+    ScriptShow show;
+    // A trailing line comment would swallow the closing brace unless the source ends a line.
+    show.add("sum2", "result.sum = a + b; // adds", {port(values::Float, "a"), port(values::Float, "b")},
+             {port(values::Float, "sum")});
+    GraphNode& n = show.node("sum2");
+    n.inputs = {number(1), number(2)};
+    show.run(n);
+    EXPECT_EQ(show.error(), "");
+    EXPECT_TRUE(show.demo.scripts[0]->compiled);
+    EXPECT_EQ(n.outputValues, ValueList{number(3)});
+    ASSERT_TRUE(n.state[0].hasValue);
+    EXPECT_EQ(values::Registry::resolve<Script>(n.state[0].value.asReference()), show.demo.scripts[0].get());
+
+    // Empty inputs arrive as undefined.
+    show.add("probeUndefined", "result.seen = (a === undefined) && (b === 4);",
+             {port(values::Float, "a"), port(values::Int, "b")}, {port(values::Bool, "seen")});
+    GraphNode& u = show.node("probeUndefined");
+    u.inputs = {{}, Value::ofInt(4)};
+    show.run(u);
+    EXPECT_EQ(u.outputValues, ValueList{Value::ofBool(true)});
+}
+
+TEST(ScriptEngine, OutputsOfTheWrongFormBecomeEmpty) {
+    ScriptShow show;
+    show.add("forms",
+             "result.short3 = [1, 2]; result.long3 = [1, 2, 3, 4]; result.text = 'x'; result.i = 2.7;"
+             "result.ni = -2.7; result.flag = 1; result.odd = 1; result.m2 = [1, 2, 'x', 4];"
+             "result.handle = 12345; result.iv = [1.9, -1.9];",
+             {},
+             {port(values::Vec3, "short3"), port(values::Vec3, "long3"), port(values::Float, "text"),
+              port(values::Int, "i"), port(values::Int, "ni"), port(values::Bool, "flag"), port(99, "odd"),
+              port(values::Mat2, "m2"), port(values::Reference, "handle"), port(values::IVec2, "iv"),
+              port(values::Float, "missing")});
+    GraphNode& n = show.node("forms");
+    show.run(n);
+    const float v3[] = {1, 2, 3};
+    const int32_t iv[] = {1, -1};
+    const uint64_t handle = 12345;
+    const ValueList expected = {{}, Value::ofFloats(values::Vec3, v3, 3), {}, Value::ofInt(2), Value::ofInt(-2),
+                                {}, {}, {}, Value(values::Reference, &handle, sizeof handle),
+                                Value::ofInts(values::IVec2, iv, 2), {}};
+    EXPECT_EQ(n.outputValues, expected);
+    // A number a script makes up is a handle that names nothing.
+    EXPECT_EQ(values::Registry::resolve<Script>(handle), nullptr);
+}
+
+TEST(ScriptEngine, ReferencesCrossAsHandlesThatStillResolve) {
+    ScriptShow show;
+    Script& s = show.add("pass", "result.r = r;", {port(values::Reference, "r")}, {port(values::Reference, "r")});
+    const uint64_t handle = values::Registry::add(&s);
+    GraphNode& n = show.node("pass");
+    n.inputs = {Value::ofReference(handle)};
+    show.run(n);
+    ASSERT_TRUE(n.outputValues[0].hasValue);
+    EXPECT_EQ(values::Registry::resolve<Script>(n.outputValues[0].value.asReference()), &s);
+    values::Registry::remove(handle);
+}
+
+TEST(ScriptEngine, FailuresKeepOutputsAndResultPropertiesPersist) {
+    ScriptShow show;
+    Script& thrower = show.add("thrower", "result.x = 7; if (fail) throw new Error('broken on purpose');",
+                               {port(values::Bool, "fail")}, {port(values::Float, "x")});
+    GraphNode& n = show.node("thrower");
+    n.inputs = {Value::ofBool(false)};
+    show.run(n);
+    EXPECT_EQ(n.outputValues, ValueList{number(7)});
+
+    // A run that throws after assigning keeps the node's outputs as they were.
+    show.add("setter", "result.x = 1; result.y = 2;", {}, {port(values::Float, "x")});
+    n.inputs = {Value::ofBool(true)};
+    n.outputValues = {number(5)};
+    show.run(n);
+    EXPECT_NE(show.error().find("broken on purpose"), std::string::npos) << show.error();
+    EXPECT_EQ(n.outputValues, ValueList{number(5)});
+
+    // "result" is never cleared: a run that assigns nothing still reads what earlier runs left.
+    show.add("reader", "", {}, {port(values::Float, "y")});
+    GraphNode& r = show.node("reader");
+    show.run(show.node("setter"));
+    show.run(r);
+    show.run(r);
+    EXPECT_EQ(r.outputValues, ValueList{number(2)});
+    EXPECT_TRUE(thrower.compiled);
+}
+
+TEST(ScriptEngine, BrokenSourceCompilesOnceUntilItChanges) {
+    ScriptShow show;
+    Script& s = show.add("broken", "result.v = (;", {}, {port(values::Float, "v")});
+    GraphNode& n = show.node("broken");
+    show.run(n);
+    EXPECT_TRUE(s.compiled);
+    EXPECT_NE(show.error().find("not callable"), std::string::npos) << show.error();
+
+    s.compiled = false;  // set again only by a new compile
+    show.run(n);
+    EXPECT_FALSE(s.compiled);
+    EXPECT_FALSE(n.outputValues[0].hasValue);
+
+    s.source = "result.v = 4;";
+    show.run(n);
+    EXPECT_TRUE(s.compiled);
+    EXPECT_EQ(n.outputValues, ValueList{number(4)});
+}
+
+TEST(ScriptEngine, NamesThatAreNotIdentifiersAreNotCompiled) {
+    ScriptShow show;
+    ScriptEngine& engine = ScriptEngine::instance();
+    Script& bad = show.add("f(){} result.injected = 1; function g", "", {}, {});
+    EXPECT_FALSE(engine.compile(bad));
+    EXPECT_NE(engine.last_error.find("script name"), std::string::npos) << engine.last_error;
+    Script& badInput = show.add("h", "", {port(values::Float, "a) {} result.injected = 1; function k(")}, {});
+    EXPECT_FALSE(engine.compile(badInput));
+    EXPECT_NE(engine.last_error.find("input name"), std::string::npos) << engine.last_error;
+
+    Script& check = show.add("checkInjected", "result.seen = result.injected === undefined;", {},
+                             {port(values::Bool, "seen")});
+    ASSERT_TRUE(engine.compile(check));
+    ValueList in, out(1);
+    ASSERT_TRUE(engine.run(check, in, out));
+    EXPECT_EQ(out, ValueList{Value::ofBool(true)});
+}
+
+// Endless loops at run and at compile time and an allocation bomb each fail like a thrown error;
+// the interpreter is usable for the next script.
+TEST(ScriptEngine, RunawayScriptsAreStoppedAndTheShowGoesOn) {
+    ScriptShow show;
+    ScriptEngine& engine = ScriptEngine::instance();
+    Script& healthy = show.add("healthy", "result.ok = x + 1;", {port(values::Float, "x")}, {port(values::Float, "ok")});
+    ASSERT_TRUE(engine.compile(healthy));
+    auto stillWorks = [&] {
+        ValueList in = {number(1)}, out(1);
+        return engine.run(healthy, in, out) && out == ValueList{number(2)};
+    };
+
+    Script& spin = show.add("spin", "result.s = 1; try { for (;;) {} } catch (e) {} result.s = 2;", {},
+                            {port(values::Float, "s")});
+    ASSERT_TRUE(engine.compile(spin));
+    ValueList in, out = {number(9)};
+    EXPECT_FALSE(engine.run(spin, in, out));
+    EXPECT_NE(engine.last_error.find("instructions"), std::string::npos) << engine.last_error;
+    EXPECT_EQ(out, ValueList{number(9)});
+    EXPECT_TRUE(stillWorks());
+
+    Script& atCompile = show.add("atCompile", "} for (;;) {} function unused() {", {}, {});
+    EXPECT_FALSE(engine.compile(atCompile));
+    EXPECT_NE(engine.last_error.find("instructions"), std::string::npos) << engine.last_error;
+    EXPECT_TRUE(stillWorks());
+
+    const size_t before = engine.limits.heapBytes;
+    Script& bomb = show.add("bomb", "var s = 'xy'; for (;;) s = s + s;", {}, {});
+    ASSERT_TRUE(engine.compile(bomb));
+    EXPECT_FALSE(engine.run(bomb, in, out));
+    EXPECT_NE(engine.last_error.find("MiB"), std::string::npos) << engine.last_error;
+    EXPECT_TRUE(stillWorks());
+    EXPECT_LT(engine.limits.heapBytes, before + (size_t(16) << 20));  // the bomb's garbage was collected
+}
