@@ -5,7 +5,9 @@
 #include <climits>
 #include <string>
 
+#include "player/CrashExit.h"
 #include "player/Player.h"
+#include "scripting/ScriptEngine.h"
 
 namespace {
 
@@ -19,4 +21,8 @@ std::string ownExecutablePath(const char* argv0) {
 
 }  // namespace
 
-int main(int argc, char** argv) { return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr)); }
+int main(int argc, char** argv) {
+    // An error the script interpreter cannot recover from ends the show like any other fatal error.
+    scripting::setFatalHook(crashExit);
+    return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr));
+}
