@@ -25,13 +25,17 @@ struct SharedShadowMap {
     int32_t size = 0;
 } shared;
 
-int32_t largestShadowSize() {
+}  // namespace
+
+int32_t shadowMapSize() {
     GLint texture = 0, renderBuffer = 0, viewport[2] = {};
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderBuffer);
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
     return std::max(1, std::min({shadowMapRequestedSize, texture, renderBuffer, viewport[0], viewport[1]}));
 }
+
+namespace {
 
 void makeShadowMap(int32_t size) {
     glDeleteFramebuffers(1, &shared.frameBuffer);
@@ -86,7 +90,7 @@ struct SavedState {
 }  // namespace
 
 void ensureShadowMap(Scene& scene) {
-    const int32_t size = largestShadowSize();
+    const int32_t size = shadowMapSize();
     if (shared.size != size) makeShadowMap(size);
     scene.shadow_texture = shared.texture;
     scene.shadow_framebuffer = shared.frameBuffer;
@@ -99,7 +103,8 @@ void render(Scene& scene, ShaderProgram& program) {
     glEnable(GL_DEPTH_TEST);
     const GLenum shadowUnit = program.sceneTextureUnits[kShadowUnit];
     glActiveTexture(shadowUnit);
-    glBindTexture(GL_TEXTURE_2D, scene.shadow_texture);
+    // Not while drawing into it: sampling the depth attachment would be a feedback loop.
+    glBindTexture(GL_TEXTURE_2D, scene.shadow_pass ? 0 : scene.shadow_texture);
     if (const GLint at = program.sceneLocations[uShadowMapTexture]; at != -1) glUniform1i(at, GLint(shadowUnit - GL_TEXTURE0));
     glActiveTexture(GL_TEXTURE0);
     Model* model = scene.root_node->model;

@@ -12,6 +12,8 @@ namespace scene {
 // The shadow map's edge in texels as asked for; the map gets the largest size up to it that the
 // GL implementation takes as texture, render buffer and viewport.
 extern int32_t shadowMapRequestedSize;
+// That largest size.
+int32_t shadowMapSize();
 
 // One depth map shared by every scene (scenes draw one after another), made by the first shadow
 // pass that needs it, not at load: at 8192 x 8192 it is 256 MiB. Points the scene's
