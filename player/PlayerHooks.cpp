@@ -4,13 +4,11 @@
 #include "content/FontTexture.h"
 #include "content/Texture.h"
 #include "player/LoadingScreen.h"
-#include "shaders/ShaderProgram.h"
 #include "timeline/Effect.h"
 #include "timeline/Font.h"
 
 void PlayerHooks::textureRead(Texture& texture) { texture.upload(); }
 void PlayerHooks::sampleRead(AudioSample& sample) { sample.decode(); }
-void PlayerHooks::programRead(ShaderProgram& program) { program.build(); }
 void PlayerHooks::fontRead(Font& font) { font.open(); }
 void PlayerHooks::fontTextureResolved(FontTexture& fontTexture) { fontTexture.prepare(); }
 void PlayerHooks::effectResolved(Effect& effect) { effect.createTargets(); }

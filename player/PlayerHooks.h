@@ -1,5 +1,6 @@
-// What the player makes while the show is read: GL textures, compiled programs, opened fonts,
-// decoded samples, render targets, and a loading-screen frame after every record.
+// What the player makes while the show is read: GL textures, opened fonts, decoded samples,
+// render targets, and a loading-screen frame after every record. Programs are compiled once the
+// show is complete (Demo::postLoad), when their includes can resolve.
 #pragma once
 #include "content/LoadHooks.h"
 
@@ -11,7 +12,6 @@ public:
 
     void textureRead(Texture& texture) override;
     void sampleRead(AudioSample& sample) override;
-    void programRead(ShaderProgram& program) override;
     void fontRead(Font& font) override;
     void fontTextureResolved(FontTexture& fontTexture) override;
     void effectResolved(Effect& effect) override;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "content/FontTexture.h"
 #include "content/Texture.h"
@@ -16,13 +17,28 @@ constexpr float kQuad[18] = {-1, -1, 0, -1, 1, 0, 1, 1, 0, 1, 1, 0, 1, -1, 0, -1
 
 void setRenderViewport() { glViewport(0, 0, renderSize.width, renderSize.height); }
 
+// Samplers tex .. tex15 are units 0 to 15; unit 16 holds the sound texture.
+constexpr int kInputUnits = 16;
+
 // Every input keeps its unit even when it is missing (bound to texture 0, which samples as
-// black), so the samplers after it still see the inputs the shader was written for.
-void bindUnit(int& unit, GLuint texture) {
-    glActiveTexture(GL_TEXTURE0 + unit);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    ++unit;
-}
+// black), so the samplers after it still see the inputs the shader was written for. Entries past
+// the last unit are left out and named, so that the sound texture's unit is never taken.
+struct UnitBinder {
+    int unit = 0;
+    std::string dropped;
+
+    bool claim(const char* kind, size_t index) {
+        if (unit < kInputUnits) return true;
+        dropped += (dropped.empty() ? "" : ", ") + std::string(kind) + " " + std::to_string(index);
+        return false;
+    }
+    void bind(const char* kind, size_t index, GLuint texture) {
+        if (!claim(kind, index)) return;
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        ++unit;
+    }
+};
 
 void unbindUnits(int count) {
     for (int unit = 0; unit < count; ++unit) {
@@ -109,25 +125,33 @@ int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
         }
     }
     glUseProgram(drawProgram.program);
-    int unit = 0;
+    UnitBinder units;
     if (feedback) {
         glActiveTexture(GL_TEXTURE0);
         ensureCapture();
-        bindUnit(unit, captureTexture);
+        units.bind("feedback", 0, captureTexture);
     }
-    for (Texture* texture : textures) bindUnit(unit, texture ? texture->glName : 0);
-    for (FontTexture* fontTexture : fontTextures) bindUnit(unit, fontTexture ? fontTexture->glName : 0);
-    for (Effect* input : effects) bindUnit(unit, input ? input->frameBufferTexture : 0);
+    for (size_t i = 0; i < textures.size(); ++i) units.bind("texture", i, textures[i] ? textures[i]->glName : 0);
+    for (size_t i = 0; i < fontTextures.size(); ++i)
+        units.bind("font texture", i, fontTextures[i] ? fontTextures[i]->glName : 0);
+    for (size_t i = 0; i < effects.size(); ++i)
+        units.bind("input effect", i, effects[i] ? effects[i]->frameBufferTexture : 0);
     if (screen_texture) {
         // The unit is chosen before the copy, so that making the capture texture cannot
-        // displace the input bound last.
-        glActiveTexture(GL_TEXTURE0 + unit);
-        copyScreen(*this);
+        // displace the input bound last. Without a unit the copy is left out, not the clear.
+        if (units.claim("screen copy", 0)) {
+            glActiveTexture(GL_TEXTURE0 + units.unit++);
+            copyScreen(*this);
+        }
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        ++unit;
     }
-    return unit;
+    if (!units.dropped.empty() && !unitsWarned) {
+        std::fprintf(stderr, "Effect %s has more inputs than %d texture units; not bound: %s\n", name.c_str(),
+                     kInputUnits, units.dropped.c_str());
+        unitsWarned = true;
+    }
+    return units.unit;
 }
 
 // Draws into whatever frame buffer is bound, which is how inputs land in their own targets.
