@@ -21,6 +21,8 @@ const Row kDrawingRows[] = {
     {"SetFrameBuffer", executeSetFrameBuffer},
     {"ClearFrameBuffer", executeClearFrameBuffer},
     {"ReadPixel", executeReadPixel},
+    {"Animation", executeAnimation},
+    {"ModelOptions", executeModelOptions},
 };
 
 }  // namespace

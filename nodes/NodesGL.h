@@ -24,6 +24,11 @@ void executeSetFrameBuffer(ValueList& inputs, ValueList& outputs, ValueList& sta
 void executeClearFrameBuffer(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
 void executeReadPixel(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
 
+// "Animation" poses a model and uploads its joint matrices; "ModelOptions" sets the instance count
+// of scene drawing and a model's skip-materials flag.
+void executeAnimation(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+void executeModelOptions(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+
 // The node of a type named after a program's fragment file: draws a private, patchable copy of
 // that program to the screen or into its own frame buffer.
 void executeShaderProgramNode(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);

@@ -13,6 +13,7 @@ public:
     void textureRead(Texture& texture) override;
     void sampleRead(AudioSample& sample) override;
     void fontRead(Font& font) override;
+    void modelRead(Model& model) override;
     void fontTextureResolved(FontTexture& fontTexture) override;
     void effectResolved(Effect& effect) override;
     void soundTextureMade(Texture& texture) override;

@@ -45,12 +45,14 @@ struct Sampler {
     std::vector<float> inputs;         // key times, ascending
     std::vector<glm::vec4> outputs;    // one per key; vec3 outputs have w = 0
     int32_t interpolation = Linear;
+    bool reported = false;  // an unsupported interpolation is reported once
 };
 
 struct Channel {
     int32_t sampler = 0;
     int32_t target_node = -1;
     int32_t path = Unset;  // left unset for paths other than translation, rotation and scale
+    int32_t record = -1;   // unskinned models: the node-animation record this channel moves
 };
 
 class ModelAnimation {
