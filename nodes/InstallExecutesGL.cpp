@@ -32,6 +32,7 @@ void installLiveExecutes(NodeCatalogue& catalogue) {
         if (NodeType* type = catalogue.find(row.name)) type->execute = row.execute;
     }
     catalogue.generated.shaderProgram = executeShaderProgramNode;
+    catalogue.generated.scene = executeSceneNode;
 }
 
 }  // namespace Nodes

@@ -33,4 +33,8 @@ void executeModelOptions(ValueList& inputs, ValueList& outputs, ValueList& state
 // that program to the screen or into its own frame buffer.
 void executeShaderProgramNode(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
 
+// The node of a type named after a scene: draws it with a private copy of the program its
+// "shader" input picks, through the camera its other inputs adjust.
+void executeSceneNode(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context);
+
 }  // namespace Nodes

@@ -9,6 +9,7 @@
 #include "timeline/Effect.h"
 #include "timeline/Event.h"
 #include "timeline/EventGroup.h"
+#include "timeline/SceneSteering.h"
 
 namespace {
 
@@ -79,6 +80,7 @@ void Event::animate(float x, const Event* parent) {
     for (const UniformDef& def : effect->program->uniformDefs) {
         if (def.location != -1 && def.takesFloat) glUniform1f(def.location, uniformValue(*this, def, x, parent));
     }
+    if (effect->scene) steerScene(*this, *effect->scene, x);
 }
 
 // A top-level event's texts stay as they were when it ends: the timeline only prepares active
