@@ -4,7 +4,11 @@
 
 #include <filesystem>
 
+#include "content/Demo.h"
 #include "content/Texture.h"
+#include "nodes/ExecutionContext.h"
+#include "nodes/Graph.h"
+#include "nodes/NodesGL.h"
 #include "scene/Animation.h"
 #include "scene/Model.h"
 #include "scene/ModelGL.h"
@@ -139,4 +143,42 @@ TEST_F(ModelGLTest, OnlyTheFirstHundredJointsReachTheBuffer) {
     EXPECT_EQ(stored[0][3][0], 0.0f);
     EXPECT_EQ(stored[99][3][0], 99.0f);
     EXPECT_EQ(stored[99][0][0], 2.0f);
+}
+
+TEST_F(ModelGLTest, AnimationAndModelOptionsNodesActOnTheShowsModel) {
+    Demo demo;
+    demo.models.push_back(uploaded("bar_skinned.glb"));
+    Model& bar = *demo.models[0];
+    Nodes::ExecutionContext context;
+    context.demo = &demo;
+    Nodes::GraphNode animation(Nodes::catalogue().find("Animation"));
+    animation.inputs[0] = values::Value::ofInt(1);  // no such model
+    animation.inputs[2] = values::Value::ofFloat(3.25f);
+    Nodes::executeAnimation(animation.inputs, animation.outputValues, animation.state, context);
+    EXPECT_EQ(bar.skeleton->joint_matrices[1], glm::mat4(1.0f));
+
+    animation.inputs[0] = values::Value::ofInt(0);  // phase 0.25: the 35-degree key, uploaded
+    Nodes::executeAnimation(animation.inputs, animation.outputValues, animation.state, context);
+    EXPECT_NE(bar.skeleton->joint_matrices[1], glm::mat4(1.0f));
+    glm::mat4 stored[2];
+    glBindBuffer(GL_UNIFORM_BUFFER, bar.joint_matrix_buffer);
+    glGetBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof stored, stored);
+    glBindBuffer(GL_UNIFORM_BUFFER, 0);
+    EXPECT_EQ(stored[1], bar.skeleton->joint_matrices[1]);
+
+    Nodes::GraphNode options(Nodes::catalogue().find("ModelOptions"));
+    options.inputs[0] = values::Value::ofInt(0);
+    options.inputs[1] = values::Value::ofInt(4);
+    options.inputs[2] = values::Value::ofBool(true);
+    Nodes::executeModelOptions(options.inputs, options.outputValues, options.state, context);
+    EXPECT_EQ(modelInstanceCount, 1) << "nothing set without the set flags";
+    EXPECT_FALSE(bar.skipMaterials);
+    options.inputs[3] = values::Value::ofBool(true);
+    options.inputs[4] = values::Value::ofBool(true);
+    Nodes::executeModelOptions(options.inputs, options.outputValues, options.state, context);
+    EXPECT_EQ(modelInstanceCount, 4);
+    EXPECT_TRUE(bar.skipMaterials);
+    options.inputs[1] = {};
+    Nodes::executeModelOptions(options.inputs, options.outputValues, options.state, context);
+    EXPECT_EQ(modelInstanceCount, 1) << "an empty instances input means 1";
 }
