@@ -56,6 +56,8 @@ struct Uniforms {
     }
 };
 
+constexpr int32_t kNoneApplied = -2;  // -1 stands for "no material"
+
 struct Frame {
     Model& model;
     const tinygltf::Model& gltf;
@@ -65,6 +67,9 @@ struct Frame {
     bool shadowPass;
     int32_t instance;
     GLuint boundVertexArray = 0;
+    // The material whose uniforms, textures and GL state are in place; kNoneApplied after
+    // anything else changed that state.
+    int32_t appliedMaterial = kNoneApplied;
 };
 
 double factor(const std::vector<double>& values, size_t i, double fallback) {
@@ -186,7 +191,6 @@ void drawItem(Frame& f, const DrawItem& item, bool blended) {
     u.matrix(uModelViewProjMatrix, f.viewProjection * item.global);
     u.matrix(uModelMatrix, item.global);
     u.matrix(uModelViewMatrix, f.view * item.global);
-    u.matrix(uViewProjMatrix, f.viewProjection);
     u.matrix(uLightMVPMatrix, f.lightViewProjection * item.global);
     if (f.program.locations.nodeIdx != -1) glUniform1i(f.program.locations.nodeIdx, item.node);
     u.integer(uTag, item.tag);
@@ -198,10 +202,9 @@ void drawItem(Frame& f, const DrawItem& item, bool blended) {
         if (isBlended(f.gltf, primitives[p]) != blended) continue;
         if (f.model.skipMaterials) {
             if (blended) continue;
-        } else if (material) {
-            applyMaterial(f, *material);
-        } else {
-            applyNoMaterial(f);
+        } else if (const int32_t index = material ? primitives[p].material : -1; index != f.appliedMaterial) {
+            material ? applyMaterial(f, *material) : applyNoMaterial(f);
+            f.appliedMaterial = index;
         }
         if (blended) {
             // Back faces first, then front faces, so a closed transparent shape blends in order.
@@ -209,6 +212,7 @@ void drawItem(Frame& f, const DrawItem& item, bool blended) {
             glCullFace(GL_FRONT);
             drawPrimitive(f, item.mesh, int32_t(p));
             glCullFace(GL_BACK);
+            f.appliedMaterial = kNoneApplied;  // culling is no longer the material's
         }
         drawPrimitive(f, item.mesh, int32_t(p));
     }
@@ -296,6 +300,7 @@ void renderModel(Model& model, Scene& scene, ShaderProgram& program, int32_t ins
     const glm::vec3 light = length > 0.0f ? camera->light_direction / length : glm::vec3(0.0f);
     f.uniforms.vec3(uLightDir, light.x, light.y, light.z);
     f.uniforms.vec3(uLightColor, 0.57735026f, 0.57735026f, 0.57735026f);
+    f.uniforms.matrix(uViewProjMatrix, f.viewProjection);
     buildItems(f);
     sortItems();
     drawPasses(f);
