@@ -75,6 +75,14 @@ void visitNode(GraphNode& node, Demo* demo, ExecutionContext& context) {
     --context.depth;
 }
 
+void beginFrame(ExecutionContext& context) {
+    context.current = nullptr;
+    context.owner = nullptr;
+    context.depth = 0;
+    context.visits = 0;
+    for (auto& macro : context.macros) macro.second = nullptr;
+}
+
 std::unique_ptr<Graph> makeFallbackRootGraph(NodeCatalogue& catalogue) {
     auto graph = std::make_unique<Graph>();
     graph->nodes.push_back(std::make_unique<GraphNode>(&catalogue[0]));

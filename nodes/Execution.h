@@ -25,6 +25,10 @@ void renderGraph(Graph& graph, Demo* demo, GraphNode* owner, ExecutionContext& c
 // visits the targets of its activation links depth first.
 void visitNode(GraphNode& node, Demo* demo, ExecutionContext& context);
 
+// Readies a context kept from frame to frame for the next frame: no node running, no nesting, no
+// visits and no macro registered, while the macro table keeps its storage.
+void beginFrame(ExecutionContext& context);
+
 // The graph rendered before a show is loaded: one new node of the catalogue's first type
 // ("Time"), which is also its root.
 std::unique_ptr<Graph> makeFallbackRootGraph(NodeCatalogue& catalogue);

@@ -15,7 +15,8 @@ struct ExecutionContext {
     GraphNode* current = nullptr;  // the node whose execute operation is running
     GraphNode* owner = nullptr;    // the "Subgraph" node whose graph is rendering; null for the root graph
     PatchSet* patchSet = nullptr;
-    std::unordered_map<std::string, GraphNode*> macros;  // registered this frame, by macro name
+    // Registered this frame, by macro name; null for a name registered in an earlier frame only.
+    std::unordered_map<std::string, GraphNode*> macros;
     float beat = 0.0f;  // the frame's beat, set by the frame loop
     int depth = 0;      // nested node visits and graph renders now running
     long visits = 0;    // node visits so far this frame

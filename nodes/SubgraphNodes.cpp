@@ -39,7 +39,7 @@ void runMacro(ValueList& inputs, ValueList&, ValueList& state, ExecutionContext&
 
 void runCallMacro(ValueList& inputs, ValueList&, ValueList&, ExecutionContext& context) {
     auto found = context.macros.find(inputs[0].value.text);
-    if (found == context.macros.end()) return;
+    if (found == context.macros.end() || !found->second) return;
     GraphNode& macro = *found->second;
     macro.state[0] = values::Value::ofBool(true);
     visitNode(macro, context.demo, context);

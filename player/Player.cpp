@@ -123,14 +123,15 @@ void FrameLoop::frame() {
     SDL_GL_SwapWindow(window);
 }
 
-// The patch set and the context live for one frame only.
+// The patch set and the context serve one frame each; they are cleared rather than made anew so
+// that a steady frame allocates nothing.
 void FrameLoop::renderRootGraph() {
     if (!rootGraph) return;
-    PatchSet patches;
-    Nodes::ExecutionContext context;
-    context.patchSet = &patches;
-    context.beat = currentBeat;
-    Nodes::renderGraph(*rootGraph, demo, nullptr, context);
+    framePatches.clear();
+    Nodes::beginFrame(frameContext);
+    frameContext.patchSet = &framePatches;
+    frameContext.beat = currentBeat;
+    Nodes::renderGraph(*rootGraph, demo, nullptr, frameContext);
 }
 
 void FrameLoop::run() {

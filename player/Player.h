@@ -11,7 +11,9 @@
 #include <memory>
 
 #include "content/Demo.h"
+#include "nodes/ExecutionContext.h"
 #include "player/LoadingScreen.h"
+#include "shaders/ShaderPatch.h"
 
 // Runs the whole show; returns the process exit status.
 int runPlayer(const std::string& executablePath);
@@ -29,6 +31,9 @@ struct FrameLoop {
 
 private:
     void renderRootGraph();
+
+    PatchSet framePatches;
+    Nodes::ExecutionContext frameContext;
 };
 
 // The player from start-up to shutdown, in steps that a benchmark can also drive.

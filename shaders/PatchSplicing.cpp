@@ -4,13 +4,25 @@
 
 namespace {
 
-using HookMap = std::map<std::string, std::string>;
+using HookMap = PatchSet::HookMap;
 
 constexpr std::string_view kUniformMarker = "// <UNIFORMS>";
 
-void appendPatch(HookMap& hooks, const std::string& hook, const std::string& text) {
+// A new hook takes a spare map node when there is one, reusing its strings' storage.
+std::string& hookText(PatchSet& set, HookMap& hooks, const std::string& hook) {
+    auto found = hooks.find(hook);
+    if (found != hooks.end()) return found->second;
+    if (set.spareHooks.empty()) return hooks[hook];
+    HookMap::node_type node = std::move(set.spareHooks.back());
+    set.spareHooks.pop_back();
+    node.key() = hook;
+    node.mapped().clear();
+    return hooks.insert(std::move(node)).position->second;
+}
+
+void appendPatch(PatchSet& set, HookMap& hooks, const std::string& hook, const std::string& text) {
     if (text.empty()) return;
-    std::string& accumulated = hooks[hook];
+    std::string& accumulated = hookText(set, hooks, hook);
     accumulated += text;
     accumulated += '\n';
 }
@@ -29,7 +41,13 @@ void setInput(PatchSet& set, const std::string& name, const values::Value& value
             held = value;
             return;
         }
-    set.inputs.emplace_back(name, value);
+    std::string spare;
+    if (!set.spareNames.empty()) {
+        spare = std::move(set.spareNames.back());
+        set.spareNames.pop_back();
+    }
+    spare = name;
+    set.inputs.emplace_back(std::move(spare), value);
 }
 
 std::string signature(const HookMap& hooks) {
@@ -80,8 +98,8 @@ std::string spliced(const std::string& source, const std::string& uniforms, cons
 }  // namespace
 
 void addToPatchSet(PatchSet& set, const ShaderPatch& patch, const std::vector<values::MaybeValue>& inputValues) {
-    appendPatch(set.vertexHooks, patch.vertex_hook, patch.vertex_patch);
-    appendPatch(set.fragmentHooks, patch.fragment_hook, patch.fragment_patch);
+    appendPatch(set, set.vertexHooks, patch.vertex_hook, patch.vertex_patch);
+    appendPatch(set, set.fragmentHooks, patch.fragment_hook, patch.fragment_patch);
     for (size_t i = 0; i < patch.inputs.size() && i < inputValues.size(); ++i)
         setInput(set, patch.inputs[i].name, valueFor(patch.inputs[i], inputValues[i]));
 }

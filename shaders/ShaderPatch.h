@@ -36,13 +36,25 @@ public:
 };
 
 struct PatchSet {
-    std::map<std::string, std::string> vertexHooks;
-    std::map<std::string, std::string> fragmentHooks;
+    using HookMap = std::map<std::string, std::string>;
+    HookMap vertexHooks;
+    HookMap fragmentHooks;
     std::vector<std::pair<std::string, values::Value>> inputs;
 
+    // Storage that clear() keeps for the hooks and inputs added after it, so that a set reused
+    // frame after frame allocates nothing once the show's patches have run.
+    std::vector<HookMap::node_type> spareHooks;
+    std::vector<std::string> spareNames;
+
     void clear() {
-        vertexHooks.clear();
-        fragmentHooks.clear();
+        recycle(vertexHooks);
+        recycle(fragmentHooks);
+        for (auto& input : inputs) spareNames.push_back(std::move(input.first));
         inputs.clear();
+    }
+
+private:
+    void recycle(HookMap& hooks) {
+        while (!hooks.empty()) spareHooks.push_back(hooks.extract(hooks.begin()));
     }
 };

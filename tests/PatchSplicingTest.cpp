@@ -72,6 +72,16 @@ TEST(PatchSplicing, PatchesAccumulateUnderTheirHooksAndInputsKeepTheirFirstPlace
     Value zeroVec4;
     zeroVec4.type = values::Vec4;
     EXPECT_EQ(set.inputs.back().second, zeroVec4);
+
+    // A cleared set keeps its storage for the next frame but none of its contents.
+    set.clear();
+    custom.inputs = {};
+    addToPatchSet(set, custom, {});
+    addToPatchSet(set, patch("c", "", {{values::Float, "a name past the short string buffer"}}), floats({7}));
+    EXPECT_EQ(set.vertexHooks, (std::map<std::string, std::string>{{"// <OTHER>", "w\n"}}));
+    EXPECT_EQ(set.fragmentHooks, (std::map<std::string, std::string>{{"// <FRAGMENT_PATCH>", "c\n"}}));
+    ASSERT_EQ(set.inputs.size(), 1u);
+    EXPECT_EQ(set.inputs[0].first, "a name past the short string buffer");
 }
 
 TEST(PatchSplicing, UniformTypesFollowTheValueCodes) {

@@ -22,7 +22,7 @@ struct Show {
     }
     void render() { renderGraph(outer, &demo, nullptr, context); }
     // The next frame's context is a fresh one.
-    void nextFrame() { context = ExecutionContext(); }
+    void nextFrame() { beginFrame(context); }  // the frame loop keeps one context
 };
 
 GraphNode& subgraph(Graph& graph, int32_t index, const std::string& name = "sub") {
