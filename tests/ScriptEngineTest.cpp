@@ -145,7 +145,9 @@ TEST(ScriptEngine, BrokenSourceCompilesOnceUntilItChanges) {
     EXPECT_NE(show.error().find("not callable"), std::string::npos) << show.error();
 
     s.compiled = false;  // set again only by a new compile
+    testing::internal::CaptureStderr();
     show.run(n);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // a repeated error is printed once
     EXPECT_FALSE(s.compiled);
     EXPECT_FALSE(n.outputValues[0].hasValue);
 
