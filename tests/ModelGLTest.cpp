@@ -75,6 +75,10 @@ std::unique_ptr<Model> uploaded(const char* file) {
 void drawPrimitive(const Model& model, int mesh, int primitive) {
     const PrimitiveDraw* draw = ModelGL::primitiveDraw(model, mesh, primitive);
     ASSERT_TRUE(draw && draw->drawable);
+    // Earlier tests may leave scene state behind; these draws want none of it.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_BLEND);
     glClear(GL_COLOR_BUFFER_BIT);
     glBindVertexArray(ModelGL::vertexArray(model, mesh, primitive));
     glDrawElements(GLenum(draw->mode), draw->count, draw->index_type, reinterpret_cast<void*>(draw->index_offset));
@@ -92,6 +96,8 @@ TEST_F(ModelGLTest, TexturedCubeDrawsItsImageThroughItsVertexArray) {
     EXPECT_EQ(ModelGL::texture(*cube, 1), 0u);
 
     program("uv = texcoord; gl_Position = vec4(position.xy, 0.0, 1.0);", "colour = texture(tex, uv);");
+    glActiveTexture(GL_TEXTURE0);
+    glUniform1i(glGetUniformLocation(program_, "tex"), 0);
     glBindTexture(GL_TEXTURE_2D, ModelGL::texture(*cube, 0));
     drawPrimitive(*cube, 0, 0);
     // The last face drawn looks down -z, so the image appears mirrored left to right.
