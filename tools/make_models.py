@@ -134,13 +134,16 @@ def skinned_bar(path):
 
 
 def animated_cubes(path):
-    """Two unit cubes under a root. Animation 0 "slide" moves cube 1 from x=-2 to x=2 and back
+    """Two unit cubes and a static 12 x 0.2 x 12 ground (top at y=-1.5) under a root. Animation 0 "slide" moves cube 1 from x=-2 to x=2 and back
     (LINEAR, times 0..2) and turns it a quarter about z; animation 1 "hop" lifts cube 2 to
     y=1 for the second half of its time (STEP, times 0, 1, 2)."""
     g = Glb()
     pos, nor, idx = box((-0.5, -0.5, -0.5), (0.5, 0.5, 0.5))
     attributes = {"POSITION": g.accessor("VEC3", pos, bounds=True), "NORMAL": g.accessor("VEC3", nor)}
     indices = g.accessor("SCALAR", idx, USHORT)
+    ground_pos, ground_nor, ground_idx = box((-6, -1.7, -6), (6, -1.5, 6))
+    ground = {"POSITION": g.accessor("VEC3", ground_pos, bounds=True), "NORMAL": g.accessor("VEC3", ground_nor)}
+    ground_indices = g.accessor("SCALAR", ground_idx, USHORT)
     slide_t = g.accessor("SCALAR", [0.0, 1.0, 2.0], bounds=True)
     slide = g.accessor("VEC3", [(-2, 0, 0), (2, 0, 0), (-2, 0, 0)])
     turn = g.accessor("VEC4", [quat_z(0), quat_z(90), quat_z(0)])
@@ -148,11 +151,12 @@ def animated_cubes(path):
     hop = g.accessor("VEC3", [(0, -1, -2), (0, 1, -2), (0, 1, -2)])
     g.write(path, {
         "scene": 0, "scenes": [{"nodes": [0]}],
-        "nodes": [{"name": "root", "children": [1, 2]}, {"name": "slider", "mesh": 0, "translation": [-2, 0, 0]},
-                  {"name": "hopper", "mesh": 1, "translation": [0, -1, -2]}],
+        "nodes": [{"name": "root", "children": [1, 2, 3]}, {"name": "slider", "mesh": 0, "translation": [-2, 0, 0]},
+                  {"name": "hopper", "mesh": 1, "translation": [0, -1, -2]}, {"name": "ground", "mesh": 2}],
         "meshes": [{"primitives": [{"attributes": attributes, "indices": indices, "material": 0}]},
-                   {"primitives": [{"attributes": attributes, "indices": indices, "material": 1}]}],
-        "materials": [material((0.9, 0.3, 0.2, 1.0)), material((0.3, 0.9, 0.3, 1.0))],
+                   {"primitives": [{"attributes": attributes, "indices": indices, "material": 1}]},
+                   {"primitives": [{"attributes": ground, "indices": ground_indices, "material": 2}]}],
+        "materials": [material((0.9, 0.3, 0.2, 1.0)), material((0.3, 0.9, 0.3, 1.0)), material((0.6, 0.6, 0.6, 1.0))],
         "animations": [
             {"name": "slide", "samplers": [{"input": slide_t, "output": slide}, {"input": slide_t, "output": turn}],
              "channels": [{"sampler": 0, "target": {"node": 1, "path": "translation"}},
