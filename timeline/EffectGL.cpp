@@ -7,6 +7,9 @@
 #include "content/FontTexture.h"
 #include "content/Texture.h"
 #include "player/Runtime.h"
+#include "scene/Scene.h"
+#include "scene/SceneGL.h"
+#include "scene/SceneUniforms.h"
 #include "shaders/ShaderProgram.h"
 #include "timeline/Effect.h"
 
@@ -68,6 +71,38 @@ void copyScreen(Effect& effect) {
     glBindTexture(GL_TEXTURE_2D, effect.captureTexture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, buffer.width, buffer.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  buffer.pixels.data());
+}
+
+// One pass of a scene effect: inputs, standard uniforms, the pass flag, the callback (where an
+// event steers the scene), then the scene. The shadow pass draws through the light camera.
+void drawScenePass(Effect& effect, DrawCallback callback, bool renderInputs, bool shadowPass) {
+    ShaderProgram& program = *effect.program;
+    const int units = effect.bindInputs(program, renderInputs);
+    program.setStandardUniforms();
+    if (const GLint at = program.sceneLocations[scene::uIsShadowRenderPass]; at != -1) glUniform1i(at, shadowPass);
+    if (callback) callback();
+    effect.scene->shadow_pass = shadowPass;
+    scene::render(*effect.scene, program);
+    effect.scene->shadow_pass = false;
+    unbindUnits(units);
+}
+
+// The shadow map first, then the main pass into the frame buffer and viewport that were current,
+// so that a scene effect drawn as another effect's input lands in its own target too.
+void renderScene(Effect& effect, DrawCallback callback, bool renderInputs) {
+    Scene& scene = *effect.scene;
+    GLint target = 0, viewport[4] = {};
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    scene::ensureShadowMap(scene);
+    glBindFramebuffer(GL_FRAMEBUFFER, scene.shadow_framebuffer);
+    glViewport(0, 0, scene.shadow_width, scene.shadow_height);
+    glDepthMask(GL_TRUE);  // a clear obeys the write mask
+    glClear(GL_DEPTH_BUFFER_BIT);
+    drawScenePass(effect, callback, false, true);
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    drawScenePass(effect, callback, renderInputs, false);
 }
 
 }  // namespace
@@ -146,6 +181,7 @@ int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
+    if (scene) units.unit = scene::bindSceneUnits(*scene, drawProgram, units.unit);
     if (!units.dropped.empty() && !unitsWarned) {
         std::fprintf(stderr, "Effect %s has more inputs than %d texture units; not bound: %s\n", name.c_str(),
                      kInputUnits, units.dropped.c_str());
@@ -157,6 +193,10 @@ int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
 // Draws into whatever frame buffer is bound, which is how inputs land in their own targets.
 void Effect::render(DrawCallback callback, bool renderInputs) {
     if (!program) return;
+    if (scene) {
+        renderScene(*this, callback, renderInputs);
+        return;
+    }
     int units = bindInputs(*program, renderInputs);
     program->setStandardUniforms();
     if (callback) callback();
