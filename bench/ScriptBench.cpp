@@ -71,9 +71,10 @@ struct Api {
     decltype(&::duk_pop) pop = ::duk_pop;
 };
 
-// Seconds for n bare protected calls of fn with four numbers. The budget is restarted before each
-// call as the engine does (on a heap without the counter the store is the same, and unused).
-double bareCalls(const Api& api, duk_context* ctx, const char* fn, int n) {
+// Seconds for n bare protected calls of fn with four numbers, optionally also reading "result".x
+// and .y as numbers. The budget is restarted before each call as the engine does (on a heap
+// without the counter the store is the same, and unused).
+double bareCalls(const Api& api, duk_context* ctx, const char* fn, int n, bool readResults = false) {
     ScriptEngine::Limits& limits = ScriptEngine::instance().limits;
     const double start = threadSeconds();
     for (int i = 0; i < n; ++i) {
@@ -82,6 +83,13 @@ double bareCalls(const Api& api, duk_context* ctx, const char* fn, int n) {
         for (int k = 0; k < 4; ++k) api.pushNumber(ctx, k + 0.5);
         api.pcall(ctx, 4);
         api.pop(ctx);
+        if (readResults) {
+            duk_get_global_string(ctx, "result");
+            duk_get_prop_string(ctx, -1, "x");
+            duk_get_prop_string(ctx, -2, "y");
+            benchmark::DoNotOptimize(duk_get_number(ctx, -1) + duk_get_number(ctx, -2));
+            duk_pop_3(ctx);
+        }
     }
     return threadSeconds() - start;
 }
@@ -93,6 +101,8 @@ void BM_ScriptNodeExecution(benchmark::State& state) {
     for (auto _ : state) show.execute();
     const double nodeSeconds = threadSeconds() - start;
     const double bareSeconds = bareCalls(Api{}, ScriptEngine::instance().context, "drive", int(state.iterations()));
+    const double readingSeconds =
+        bareCalls(Api{}, ScriptEngine::instance().context, "drive", int(state.iterations()), true);
 
     ScriptEngine& engine = ScriptEngine::instance();
     const size_t heapBefore = engine.limits.heapBytes;
@@ -101,6 +111,7 @@ void BM_ScriptNodeExecution(benchmark::State& state) {
     const double allocations = double(bench::allocationCount() - allocationsBefore);
     state.counters["ns_per_call"] = nodeSeconds / double(state.iterations()) * 1e9;
     state.counters["ratio_to_bare_pcall"] = nodeSeconds / bareSeconds;
+    state.counters["ratio_to_bare_pcall_and_reads"] = nodeSeconds / readingSeconds;
     state.counters["heap_growth_bytes_100k"] = double(engine.limits.heapBytes) - double(heapBefore);
     state.counters["allocs_100k"] = allocations;
     if (!engine.last_error.empty()) state.SkipWithError(engine.last_error.c_str());
