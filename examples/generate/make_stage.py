@@ -7,7 +7,7 @@ import json
 import os
 
 PROJECT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "show", "project.json")
-START, END = 16.0, 64.0
+START, END = 4.0, 64.0
 PROGRAM = "resources/stage.frag"
 CUBES, BAR = "resources/cubes_animated.glb", "resources/bar_skinned.glb"
 
