@@ -5,6 +5,7 @@
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <gtest/gtest.h>
+#include <tiny_gltf.h>
 
 #include "scene/Animation.h"
 #include "scene/Model.h"
@@ -31,6 +32,60 @@ void expectNear(const glm::vec4& actual, const glm::vec4& expected) {
 }
 
 glm::vec4 position(const glm::mat4& m) { return m * glm::vec4(0, 0, 0, 1); }
+
+// A skin over nodes 0..count-1, each the child of the one before (and node 0, when cyclic, the
+// child of the last), with identity inverse bind matrices and one rotation key on node 0.
+std::unique_ptr<Model> chainSkin(int count, bool cyclic) {
+    auto model = std::make_unique<Model>();
+    model->gltf = std::make_shared<tinygltf::Model>();
+    tinygltf::Model& m = *model->gltf;
+    m.nodes.resize(size_t(count));
+    tinygltf::Skin skin;
+    for (int i = 0; i < count; ++i) {
+        m.nodes[size_t(i)].translation = {0.0, 1.0, 0.0};
+        if (i + 1 < count || cyclic) m.nodes[size_t(i)].children = {(i + 1) % count};
+        skin.joints.push_back(i);
+    }
+    const glm::mat4 identity(1.0f);
+    m.buffers.resize(1);
+    for (int i = 0; i < count; ++i) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&identity[0][0]);
+        m.buffers[0].data.insert(m.buffers[0].data.end(), bytes, bytes + 64);
+    }
+    const float key[] = {0.0f, 0.0f, 0.0f, 0.0f, 1.0f};  // time 0, then rotation (0, 0, 0, 1)
+    m.buffers[0].data.insert(m.buffers[0].data.end(), reinterpret_cast<const unsigned char*>(key),
+                             reinterpret_cast<const unsigned char*>(key) + sizeof key);
+    const size_t matrices = size_t(count) * 64;
+    m.bufferViews = {tinygltf::BufferView(), tinygltf::BufferView(), tinygltf::BufferView()};
+    m.bufferViews[0].byteLength = matrices;
+    m.bufferViews[1].byteOffset = matrices;
+    m.bufferViews[1].byteLength = 4;
+    m.bufferViews[2].byteOffset = matrices + 4;
+    m.bufferViews[2].byteLength = 16;
+    const int types[] = {TINYGLTF_TYPE_MAT4, TINYGLTF_TYPE_SCALAR, TINYGLTF_TYPE_VEC4};
+    for (int a = 0; a < 3; ++a) {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = a;
+        accessor.componentType = TINYGLTF_COMPONENT_TYPE_FLOAT;
+        accessor.type = types[a];
+        accessor.count = a == 0 ? size_t(count) : 1;
+        m.accessors.push_back(accessor);
+    }
+    skin.inverseBindMatrices = 0;
+    m.skins.push_back(skin);
+    tinygltf::Animation animation;
+    animation.samplers.resize(1);
+    animation.samplers[0].input = 1;
+    animation.samplers[0].output = 2;
+    animation.channels.resize(1);
+    animation.channels[0].target_node = 0;
+    animation.channels[0].target_path = "rotation";
+    m.animations.push_back(animation);
+    testing::internal::CaptureStdout();
+    Animation::setUp(*model);
+    testing::internal::GetCapturedStdout();
+    return model;
+}
 
 }  // namespace
 
@@ -88,4 +143,20 @@ TEST(Animation, NodeAnimationsFollowTheBitMaskWithLinearAndStepChannels) {
     Animation::pose(*cubes, 4, 0.5f);  // no such animation: the set is cleared and stays empty
     EXPECT_FALSE(cubes->animated_nodes[1]);
     EXPECT_FALSE(cubes->animated_nodes[2]);
+}
+
+TEST(Animation, JointCyclesAreCutAndDeepSkeletonsPoseWithoutRecursion) {
+    auto cyclic = chainSkin(2, true);
+    ASSERT_TRUE(cyclic->skeleton);
+    EXPECT_EQ(cyclic->skeleton->order.size(), 2u);
+    EXPECT_EQ(cyclic->skeleton->joints[0].parent, -1);
+    EXPECT_EQ(cyclic->skeleton->joints[1].parent, 0);
+    Animation::pose(*cyclic, 0, 0.0f);
+    expectNear(position(cyclic->skeleton->joint_matrices[1]), glm::vec4(0, 2, 0, 1));
+
+    constexpr int kDepth = 100000;
+    auto deep = chainSkin(kDepth, false);
+    ASSERT_EQ(deep->skeleton->order.size(), size_t(kDepth));
+    Animation::pose(*deep, 0, 0.0f);
+    expectNear(position(deep->skeleton->joint_matrices.back()), glm::vec4(0, float(kDepth), 0, 1));
 }
