@@ -14,6 +14,7 @@
 #include "tests/ContextGLSupport.h"
 #include "tests/SceneModels.h"
 #include "timeline/Event.h"
+#include "timeline/SceneSteering.h"
 
 using namespace gl_support;
 using scene_models::MaterialSpec;
@@ -157,6 +158,60 @@ TEST_F(SceneGLTest, BrokenAssetsDrawWithoutErrors) {
         scene::render(scene, *program);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << file;
     }
+}
+
+// With two instances the shader moves the second one right; both draw.
+TEST_F(SceneGLTest, InstanceCountDrawsEveryInstance) {
+    TestScene s(scene_models::glb({{{1, 1, 1, 1}}}, {{.translation = {-1.05f, 0, 0}, .scale = 0.5, .material = 0}}));
+    auto program = sceneProgram("colour = uBaseColorFactor;");
+    const std::string draw = "* vec4(position, 1.0);\n}";
+    program->vertexSource = std::string(kVertex).replace(std::string(kVertex).rfind(draw), draw.size(),
+                                                         "* vec4(position + vec3(4.2 * gl_InstanceID, 0, 0), 1.0);\n}");
+    program->build();
+    s.draw(*program);
+    expectPixelNear(readPixel(42, 32), {0, 0, 0, 255});
+    modelInstanceCount = 2;
+    s.draw(*program);
+    expectPixelNear(readPixel(22, 32), {255, 255, 255, 255});
+    expectPixelNear(readPixel(42, 32), {255, 255, 255, 255});
+}
+
+// An event's own tracks move the active camera, place the light camera around it, set the
+// instance count and pose the model: bit mask 1 picks the "slide" animation of the example's
+// cubes, which at phase 0.25 has the slider halfway from x = -2 to x = 2.
+TEST_F(SceneGLTest, EventTracksSteerCameraLightInstancesAndPose) {
+    std::vector<uint8_t> bytes;
+    const std::string path = std::string(DEMO_SOURCE_DIR) + "/examples/show/resources/cubes_animated.glb";
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(uint8_t(c));
+        std::fclose(f);
+    }
+    TestScene s(bytes);
+    ASSERT_TRUE(s.model->animated);
+    Event event;
+    event.start_beat = 0;
+    event.end_beat = 10;
+    auto constant = [&](const char* name, float value) { event.tracks[name].points.push_back({0.0f, value, {}}); };
+    constant("camera_position_x", 4);
+    constant("ldY", 1);
+    constant("ldD", 20);
+    constant("render_instances", 3);
+    constant("animation_index", 1);
+    constant("animation_position", 2.25f);
+    steerScene(event, s.scene, 1.0f);
+
+    EXPECT_EQ(s.scene.camera->position, glm::vec3(4, 0, 5));
+    EXPECT_EQ(s.scene.light_camera.position, glm::vec3(300, 20, 0)) << "only the axis with a track moves";
+    EXPECT_EQ(s.scene.light_camera.direction, glm::vec3(0, 0, 0));
+    EXPECT_EQ(s.scene.light_camera.ortho_half_extent, 20);
+    EXPECT_EQ(modelInstanceCount, 3);
+    ASSERT_TRUE(s.model->animated_nodes[1]);
+    EXPECT_FALSE(s.model->animated_nodes[2]) << "the hop animation is not in the mask";
+    EXPECT_NEAR(s.model->animated_node_matrices[1][3].x, 0.0f, 1e-4);
+
+    event.tracks.erase("render_instances");
+    steerScene(event, s.scene, 1.0f);
+    EXPECT_EQ(modelInstanceCount, 1) << "without the track the count goes back to 1";
 }
 
 // Blended quads (premultiplied red far, green near) listed near first, and an opaque blue one
