@@ -160,6 +160,16 @@ TEST_F(SceneGLTest, BrokenAssetsDrawWithoutErrors) {
     }
 }
 
+// Passes are drawn as they occur in the model: a content pass number near the int limit draws
+// at once instead of after two billion empty passes.
+TEST_F(SceneGLTest, HugeRenderPassDrawsWithoutCountingUpToIt) {
+    TestScene s(scene_models::glb({}, {{.renderPass = 2147483647}}));
+    auto program = sceneProgram("colour = uBaseColorFactor;");
+    s.draw(*program);
+    expectPixelNear(readPixel(32, 32), {255, 255, 255, 255});
+    EXPECT_EQ(s.model->highest_render_pass, 2147483647);
+}
+
 // With two instances the shader moves the second one right; both draw.
 TEST_F(SceneGLTest, InstanceCountDrawsEveryInstance) {
     TestScene s(scene_models::glb({{{1, 1, 1, 1}}}, {{.translation = {-1.05f, 0, 0}, .scale = 0.5, .material = 0}}));
