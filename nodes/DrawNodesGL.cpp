@@ -5,6 +5,7 @@
 #include "nodes/NodeDrawingGL.h"
 #include "nodes/NodeValues.h"
 #include "nodes/NodesGL.h"
+#include "player/Runtime.h"
 
 namespace Nodes {
 
@@ -39,14 +40,17 @@ void executeScreenToTexture(ValueList& inputs, ValueList& outputs, ValueList& st
 }
 
 // The quad is bound before the program is made current, so the program's "vp" points at it
-// from the first frame on.
+// from the first frame on. The size holds for this draw and its copy only.
 void executeEffect2D(ValueList& inputs, ValueList& outputs, ValueList& state, ExecutionContext& context) {
     ShaderProgram* program = context.demo ? itemAt(context.demo->shaders, inputs[0]) : nullptr;
     if (!program) return;
+    const RenderSize remembered = renderSize;
     bindScreenQuad(state[0]);
     useProgram(*program, inputs[1], inputs[2]);
     drawScreenQuad();
     copyScreenToTexture(state[1], state[2], inputs[1], outputs[0]);
+    renderSize = remembered;
+    glViewport(0, 0, renderSize.width, renderSize.height);
 }
 
 void executeClear(ValueList& inputs, ValueList&, ValueList&, ExecutionContext&) {

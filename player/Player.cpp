@@ -117,6 +117,7 @@ void FrameLoop::frame() {
     currentBeat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
     if (pastEndOfShow(currentBeat, demo->endBeat)) quitRequested = true;
     if (pollQuitEvents()) quitRequested = true;
+    renderSize = screenSize;
     glViewport(0, 0, renderSize.width, renderSize.height);
     demo->renderTimeline(currentBeat);
     renderRootGraph();
@@ -167,6 +168,7 @@ int Player::start(const std::string& executablePath) {
     audio::startMusic(*demo, !contentFromExecutable);
     loop.demo = demo.get();
     loop.window = window;
+    loop.screenSize = renderSize;
     loop.clock.start = SDL_GetPerformanceCounter();
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
     SDL_AddEventWatch(onSystemEvent, nullptr);

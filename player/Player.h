@@ -13,6 +13,7 @@
 #include "content/Demo.h"
 #include "nodes/ExecutionContext.h"
 #include "player/LoadingScreen.h"
+#include "player/Runtime.h"
 #include "shaders/ShaderPatch.h"
 
 // Runs the whole show; returns the process exit status.
@@ -23,6 +24,8 @@ int runPlayer(const std::string& executablePath);
 struct FrameLoop {
     Demo* demo = nullptr;
     SDL_Window* window = nullptr;
+    // The render size each frame starts from: a sized node changes it for the rest of its frame.
+    RenderSize screenSize;
     BeatClock clock;
     uint64_t (*readCounter)() = SDL_GetPerformanceCounter;
 

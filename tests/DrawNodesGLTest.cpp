@@ -139,6 +139,17 @@ TEST_F(DrawNodeGLTest, Effect2DDrawsAProgramOfTheShowAndCopiesIt) {
     expectPixelNear(readPixel(10, 10), {0, 255, 255, 255});
     const std::vector<uint8_t> copied = readTexture(nameIn(effect.outputValues[0]), kSize, kSize);
     expectPixelNear({copied[0], copied[1], copied[2], copied[3]}, {0, 255, 255, 255});
+
+    // A sized draw and copy leave the render size and viewport of the rest of the frame alone.
+    effect.inputs[1] = ivec2(16, 16);
+    executeEffect2D(effect.inputs, effect.outputValues, effect.state, context);
+    EXPECT_EQ(textureLevel(nameIn(effect.outputValues[0]), 0, GL_TEXTURE_WIDTH), 16);
+    EXPECT_EQ(renderSize.width, kSize);
+    EXPECT_EQ(renderSize.height, kSize);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], kSize);
+    EXPECT_EQ(viewport[3], kSize);
 }
 
 TEST_F(DrawNodeGLTest, Effect2DOutsideTheShowDoesNothing) {
