@@ -172,4 +172,29 @@ TEST_F(EffectGLTest, CallbackRunsAfterStandardUniformsAndUnitsAreReleased) {
     EXPECT_EQ(boundOn(0), 0u);
 }
 
+// Seventeen inputs: the sixteen sampler units fill up and the seventeenth is left out, so the
+// sound texture on unit 16 is what the effect sees there, and stays bound after the draw.
+TEST_F(EffectGLTest, InputsPastSixteenUnitsLeaveTheSoundTextureAlone) {
+    auto program = makeProgram("#version 150\nuniform sampler2D sound_texture, tex15;\nout vec4 colour;\n"
+                               "void main() { colour = vec4(texture(sound_texture, vec2(0.5)).rg, "
+                               "texture(tex15, vec2(0.5)).b, 1.0); }\n");
+    auto red = solidTexture({255, 0, 0, 255});
+    auto blue = solidTexture({0, 0, 255, 255});
+    auto sound = solidTexture({0, 255, 0, 255});
+    Effect effect("crowded", program.get(), nullptr, nullptr, false, false, nullptr);
+    effect.textures.assign(15, red.get());
+    effect.textures.push_back(blue.get());  // tex15
+    effect.textures.push_back(red.get());   // one too many
+    glActiveTexture(GL_TEXTURE16);
+    glBindTexture(GL_TEXTURE_2D, sound->glName);
+
+    effect.render({}, false);
+    expectPixelNear(readPixel(10, 10), {0, 255, 255, 255});
+    EXPECT_EQ(boundOn(16), sound->glName);
+    EXPECT_EQ(boundOn(15), 0u);
+    EXPECT_TRUE(effect.unitsWarned);
+    glActiveTexture(GL_TEXTURE16);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 }  // namespace

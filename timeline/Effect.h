@@ -59,6 +59,7 @@ public:
     std::unique_ptr<PixelBuffer> capture;
     uint32_t captureTexture = 0;
     uint32_t frameBuffer = 0, frameBufferTexture = 0;
+    bool unitsWarned = false;  // inputs past the last texture unit were reported
 
     Effect() = default;
     // Made directly (the loading screen): texture and input become the first list entries, and
