@@ -118,9 +118,13 @@ PatchAction planPatch(const ShaderProgram& source, ShaderProgram& target, const 
         sameSignature(fragmentMemo, set->fragmentHooks))
         return PatchAction::None;
 
+    // The source's processed text has its includes resolved as the show's own build did it; a
+    // source that was never built has none to offer.
+    const std::string& fragment =
+        source.processedFragmentSource.empty() ? target.fragmentSource : source.processedFragmentSource;
     std::string uniforms = uniformBlock(*set);
     vertexText = spliced(target.vertexSource, uniforms, set->vertexHooks);
-    fragmentText = spliced(target.fragmentSource, uniforms, set->fragmentHooks);
+    fragmentText = spliced(fragment, uniforms, set->fragmentHooks);
     vertexMemo = values::Value::ofString(signature(set->vertexHooks));
     fragmentMemo = values::Value::ofString(signature(set->fragmentHooks));
     countMemo = values::Value::ofInt(int32_t(set->inputs.size()));

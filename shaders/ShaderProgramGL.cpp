@@ -137,7 +137,7 @@ void ShaderProgram::lookupLocations() {
 
 void ShaderProgram::recompile() { build(); }
 
-// Patched texts are compiled as given: includes are not resolved in a patched clone.
+// Patched texts are compiled as given: their includes were resolved before the splicing.
 void ShaderProgram::recompileWithPatch(const std::string& vertexText, const std::string& fragmentText) {
     replaceGlObjects(*this);
     patchedVertexSource = vertexText;

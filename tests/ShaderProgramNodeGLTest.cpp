@@ -187,4 +187,23 @@ TEST_F(ShaderProgramNodeGLTest, NodeWithoutItsProgramDoesNothing) {
     expectPixelNear(readPixel(10, 10), {0, 0, 0, 255});
 }
 
+// The patched copy of a program that includes another compiles with the include resolved.
+TEST_F(ShaderProgramNodeGLTest, PatchedCopyKeepsItsIncludes) {
+    auto library = makeProgram("float level() { return 1.0; }\n", "library.frag");
+    demo.shaders.push_back(std::move(library));
+    auto includer = makeProgram("#version 150\n#include \"library.frag\"\n// <UNIFORMS>\nout vec4 colour;\n"
+                                "void main() { vec4 c = vec4(level(), 0.0, 0.0, 1.0);\n// <FRAGMENT_PATCH>\n"
+                                "colour = c; }\n",
+                                "includer.frag");
+    demo.shaders.push_back(std::move(includer));
+    theDemo = &demo;
+    demo.shaders.back()->build();
+    linkShaderPrograms(demo.shaders, types);
+    patches.fragmentHooks["// <FRAGMENT_PATCH>"] = "c.b = blue;\n";
+    patches.inputs = {{"blue", Value::ofFloat(1.0f)}};
+
+    run(addNode("includer.frag"));
+    expectPixelNear(readPixel(10, 10), {255, 0, 255, 255});
+}
+
 }  // namespace
