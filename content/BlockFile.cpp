@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "content/BinaryReader.h"
 #include "content/ContentError.h"
@@ -26,7 +27,9 @@ bool findTrailer(std::FILE* file, BlockLocation& out) {
     if (std::fread(trailer, 1, 8, file) != 8 || std::memcmp(trailer + 4, "DEMO", 4) != 0) return false;
     uint32_t blockSize;
     std::memcpy(&blockSize, trailer, 4);
-    if (uint64_t(blockSize) + 8 > size) return false;
+    if (uint64_t(blockSize) + 8 > size)
+        throw ContentError("Corrupt content trailer: it names a block of " + std::to_string(blockSize) +
+                           " bytes in a file of " + std::to_string(size) + " bytes");
     out = {size - 8 - blockSize, blockSize, true};
     return true;
 }

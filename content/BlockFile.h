@@ -16,8 +16,9 @@ struct BlockLocation {
     bool inExecutable = false;  // found behind a "DEMO" trailer
 };
 
-// A file that ends with a size and "DEMO" holds its block before them; the trailer's size must
-// fit in the file. Returns false when the file has no such trailer.
+// A file that ends with a size and "DEMO" holds its block before them. Returns false when the
+// file has no such trailer; throws ContentError when the size does not fit in the file, since
+// such a show is damaged and must not pass for some other content.
 bool findTrailer(std::FILE* file, BlockLocation& out);
 
 // The whole file as a block ("content.dat" has no trailer).

@@ -1,5 +1,6 @@
 #include "content/Demo.h"
 
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <unordered_map>
@@ -75,6 +76,26 @@ std::vector<T*> resolveAll(const std::vector<uint64_t>& keys, Resolve resolve) {
 constexpr uint64_t kMinKeyedRecord = 9;
 
 }  // namespace
+
+namespace {
+
+std::string numberText(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", double(value));
+    return text;
+}
+
+}  // namespace
+
+// An infinite end beat is a show that runs until Escape; the clock itself must still advance.
+std::string Demo::timingFault() const {
+    if (!(bpm > 0.0f) || !std::isfinite(bpm))
+        return "the tempo (bpm) is " + numberText(bpm) + "; it must be a positive number";
+    if (!std::isfinite(beatOffset))
+        return "the beat offset (beat_offset) is " + numberText(beatOffset) + "; it must be a finite number";
+    if (std::isnan(endBeat)) return "the end beat (end_beat) is not a number";
+    return {};
+}
 
 uint64_t Demo::countRecords() const {
     return events.size() + effects.size() + shaders.size() + textures.size() + audioSamples.size() +
@@ -188,7 +209,7 @@ void Demo::readBinary(content::BinaryReader& in) {
     using H = content::LoadHooks;
     load.readList(events, "Event");
     load.readList(effects, "Effect");
-    load.readList(shaders, "ShaderProgram", &H::programRead);
+    load.readList(shaders, "ShaderProgram");
     load.readList(textures, "Texture", &H::textureRead);
     load.readList(audioSamples, "AudioSample", &H::sampleRead);
     load.readList(eventGroups, "EventGroup");
@@ -352,7 +373,7 @@ void Demo::fromJson(const content::Json& json, const content::JsonFiles& files) 
     JsonLoad load{*this, json, files, 0};
     using H = content::LoadHooks;
     load.readList(textures, "textures", &H::textureRead);
-    load.readList(shaders, "shaders", &H::programRead);
+    load.readList(shaders, "shaders");
     load.readList(fonts, "fonts", &H::fontRead);
     load.readList(fontTextures, "font_textures");
     load.readList(datas, "datas");

@@ -59,8 +59,11 @@ public:
     Nodes::Graph* rootGraph() const { return graphs.empty() ? nullptr : graphs.front().get(); }
     // Records in the thirteen counted lists.
     uint64_t countRecords() const;
+    // What keeps the beat clock from running forward (a tempo that is not a positive number, an
+    // offset that is not finite, an end beat that is not a number), or empty when it can run.
+    std::string timingFault() const;
 
-    // GPU side. postLoad recompiles every program (so includes resolve against the whole list)
+    // GPU side. postLoad compiles every program, once, when includes can resolve against the whole list,
     // and creates every effect's targets; renderTimeline is the per-frame timeline pass.
     void postLoad();
     Effect* renderTimeline(float beat);

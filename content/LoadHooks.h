@@ -10,7 +10,6 @@ class Font;
 class FontTexture;
 class Model;
 class Scene;
-class ShaderProgram;
 class Texture;
 
 namespace content {
@@ -20,7 +19,6 @@ public:
     virtual ~LoadHooks() = default;
     virtual void textureRead(Texture&) {}
     virtual void sampleRead(AudioSample&) {}
-    virtual void programRead(ShaderProgram&) {}
     virtual void fontRead(Font&) {}
     virtual void modelRead(Model&) {}
     // After references are resolved: the font texture's surface and GL texture.

@@ -31,11 +31,21 @@ std::unique_ptr<Demo> readBlock(std::FILE* file, const content::BlockLocation& w
         std::fseek(file, long(where.offset), SEEK_SET);
         content::BinaryReader in(file, where.size);
         demo->readBinary(in);
+        const std::string fault = demo->timingFault();
+        if (!fault.empty()) throw content::ContentError("Corrupt content block: " + fault);
     } catch (const content::ContentError& e) {
         crashExit(e.what());
     }
     demo->hooks = &content::LoadHooks::none();
     return demo;
+}
+
+bool hasTrailer(std::FILE* executable, content::BlockLocation& where) {
+    try {
+        return executable && content::findTrailer(executable, where);
+    } catch (const content::ContentError& e) {
+        crashExit(e.what());
+    }
 }
 
 }  // namespace
@@ -45,7 +55,7 @@ std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, Lo
     File contentFile = open("content.dat");
     content::BlockLocation where;
     std::unique_ptr<Demo> demo;
-    if (executable && content::findTrailer(executable.get(), where)) {
+    if (hasTrailer(executable.get(), where)) {
         demo = readBlock(executable.get(), where, screen);
         contentFromExecutable = true;
     } else if (contentFile) {

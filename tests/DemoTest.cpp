@@ -1,3 +1,6 @@
+#include <sys/wait.h>
+
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -180,6 +183,42 @@ TEST(DemoTest, ShowExecutableCarriesTheBlockBehindItsTrailer) {
     EXPECT_EQ(where.offset, 1000u);
     EXPECT_EQ(where.size, block.size());
     EXPECT_EQ(packBinary(demo), block);
+
+    // A trailer whose size does not fit is a damaged show, not a file without one.
+    show.erase(show.begin(), show.begin() + 1001);
+    testing_support::writeFile(path, show);
+    Demo damaged;
+    try {
+        content::readDemoFile(path.string(), damaged);
+        ADD_FAILURE() << "an oversized trailer must not read";
+    } catch (const content::ContentError& e) {
+        EXPECT_NE(std::string(e.what()).find(std::to_string(block.size()) + " bytes in a file of " +
+                                             std::to_string(show.size()) + " bytes"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
+// A clock that cannot advance is a fault; an end beat that is never reached is a show that runs
+// until Escape.
+TEST(DemoTest, TimingFaultsNameTheirField) {
+    const float nan = std::nanf(""), inf = INFINITY;
+    struct Case {
+        float bpm, offset, end;
+        const char* field;  // null: no fault
+    };
+    for (const Case& c : {Case{0, 0, 8, "(bpm)"}, Case{-120, 0, 8, "(bpm)"}, Case{nan, 0, 8, "(bpm)"},
+                          Case{inf, 0, 8, "(bpm)"}, Case{120, nan, 8, "(beat_offset)"},
+                          Case{120, -inf, 8, "(beat_offset)"}, Case{120, 0, nan, "(end_beat)"},
+                          Case{120, 0, inf, nullptr}, Case{120, -4, 20000, nullptr}}) {
+        Demo demo;
+        demo.bpm = c.bpm, demo.beatOffset = c.offset, demo.endBeat = c.end;
+        const std::string fault = demo.timingFault();
+        if (c.field)
+            EXPECT_NE(fault.find(c.field), std::string::npos) << c.bpm << " " << c.offset << " " << c.end;
+        else
+            EXPECT_EQ(fault, "");
+    }
 }
 
 TEST(DemoTest, PackToolReproducesAnUnpackedShow) {
@@ -200,4 +239,10 @@ TEST(DemoTest, PackToolReproducesAnUnpackedShow) {
     broken.resize(broken.size() - 20);
     testing_support::writeFile(dir.path() / "broken.dat", broken);
     EXPECT_NE(run(tool + " info " + (dir.path() / "broken.dat").string() + " 2>/dev/null"), 0);
+
+    std::ofstream(dir.path() / "stopped.json") << R"({"bpm": 0.0, "end_beat": 8.0})";
+    const std::string stopped = (dir.path() / "stopped.dat").string();
+    const int status = run(tool + " pack " + (dir.path() / "stopped.json").string() + " -o " + stopped + " 2>/dev/null");
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_FALSE(std::filesystem::exists(stopped));
 }

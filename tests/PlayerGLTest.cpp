@@ -1,8 +1,10 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
+#include <GL/glew.h>
 #include <SDL.h>
 
 #include "content/BinaryWriter.h"
@@ -11,6 +13,7 @@
 #include "player/LoadingScreen.h"
 #include "player/Player.h"
 #include "player/Runtime.h"
+#include "shaders/ShaderProgram.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/TestSupport.h"
 
@@ -72,14 +75,22 @@ std::string readText(const std::filesystem::path& path) {
 
 const std::string kPlayer = std::string(DEMO_BINARY_DIR) + "/demoplayer";
 
-std::vector<uint8_t> shortShow(float endBeat) {
-    Demo demo;
-    demo.endBeat = endBeat;
-    demo.bpm = 600.0f;
-    demo.beatOffset = 0.0f;
+std::vector<uint8_t> blockOf(const Demo& demo) {
     content::BinaryWriter out;
     demo.writeBinary(out);
     return out.bytes();
+}
+
+Demo& shortened(Demo& demo, float endBeat) {
+    demo.endBeat = endBeat;
+    demo.bpm = 600.0f;
+    demo.beatOffset = 0.0f;
+    return demo;
+}
+
+std::vector<uint8_t> shortShow(float endBeat) {
+    Demo demo;
+    return blockOf(shortened(demo, endBeat));
 }
 
 
@@ -104,11 +115,37 @@ TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
     EXPECT_EQ(crash.substr(crash.size() - 8), "Exiting.");
 }
 
+// A tempo of 0 would freeze the clock on the first frame forever.
+TEST(PlayerProcessGLTest, StoppedClockEndsThroughCrashFile) {
+    ScratchDir dir("player-tempo");
+    Demo demo;
+    shortened(demo, 1.0f).bpm = 0.0f;
+    testing_support::writeFile(dir.path() / "content.dat", blockOf(demo));
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
+    const std::string crash = readText(dir.path() / "crash.txt");
+    EXPECT_NE(crash.find("Corrupt content block: the tempo (bpm) is 0"), std::string::npos) << crash;
+}
+
 TEST(PlayerProcessGLTest, ShowFromContentFileEndsAfterItsEndBeat) {
     ScratchDir dir("player-short");
     testing_support::writeFile(dir.path() / "content.dat", shortShow(2.0f));  // 0.2 s at 600 bpm
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 0) << readText(dir.path() / "player.log");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
+}
+
+// Programs compile once the show is complete, so an include between them prints no error.
+TEST(PlayerProcessGLTest, IncludedProgramsCompileWithoutFalseErrors) {
+    Demo demo;
+    for (int i = 0; i < 2; ++i) demo.shaders.push_back(std::make_unique<ShaderProgram>());
+    demo.shaders[0]->fragmentFilename = "user.frag";
+    demo.shaders[0]->fragmentSource = "#include \"whole.frag\"\n";
+    demo.shaders[1]->fragmentFilename = "whole.frag";
+    demo.shaders[1]->fragmentSource = "#version 150\nout vec4 colour;\nvoid main() { colour = vec4(1.0); }\n";
+    ScratchDir dir("player-includes");
+    testing_support::writeFile(dir.path() / "content.dat", blockOf(shortened(demo, 1.0f)));
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 0);
+    const std::string log = readText(dir.path() / "player.log");
+    EXPECT_EQ(log.find("rror"), std::string::npos) << log;
 }
 
 TEST(PlayerProcessGLTest, ShowInsideTheExecutableIgnoresContentFile) {
@@ -122,6 +159,24 @@ TEST(PlayerProcessGLTest, ShowInsideTheExecutableIgnoresContentFile) {
     testing_support::writeFile(dir.path() / "content.dat", corrupt);
     EXPECT_EQ(runPlayerIn(dir.path(), (dir.path() / "show").string()), 0) << readText(dir.path() / "player.log");
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "crash.txt"));
+}
+
+// A damaged show in an executable reports itself instead of playing content.dat.
+TEST(PlayerProcessGLTest, OversizedTrailerEndsThroughCrashFile) {
+    ScratchDir dir("player-truncated");
+    std::vector<uint8_t> exe = testing_support::readFile(kPlayer);
+    ASSERT_FALSE(exe.empty());
+    std::vector<uint8_t> show = content::appendBlock(exe, shortShow(1.0f));
+    const uint32_t oversized = uint32_t(show.size());
+    std::memcpy(show.data() + show.size() - 8, &oversized, 4);
+    testing_support::writeFile(dir.path() / "show", show);
+    std::filesystem::permissions(dir.path() / "show", std::filesystem::perms::owner_all);
+    testing_support::writeFile(dir.path() / "content.dat", shortShow(1.0f));
+    EXPECT_EQ(runPlayerIn(dir.path(), (dir.path() / "show").string()), 1);
+    const std::string crash = readText(dir.path() / "crash.txt");
+    EXPECT_NE(crash.find(std::to_string(oversized) + " bytes in a file of " + std::to_string(show.size())),
+              std::string::npos)
+        << crash;
 }
 
 namespace {
@@ -152,4 +207,22 @@ TEST_F(LoadingScreenGLTest, FrameLoopEndsOnTheFrameAfterTheEndBeat) {
     loop.frame();
     EXPECT_TRUE(quitRequested);
     quitRequested = false;
+}
+
+// A sized node's render size lasts for the rest of its frame; the next frame starts again from
+// the screen's.
+TEST_F(LoadingScreenGLTest, EveryFrameStartsFromTheScreenRenderSize) {
+    Demo demo;
+    FrameLoop loop;
+    loop.demo = &demo;
+    loop.window = SDL_GL_GetCurrentWindow();
+    loop.screenSize = renderSize;
+    loop.readCounter = readSteppedCounter;
+    renderSize.width = renderSize.height = 8;
+    loop.frame();
+    EXPECT_EQ(renderSize.width, gl_support::kSize);
+    EXPECT_EQ(renderSize.height, gl_support::kSize);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], gl_support::kSize);
 }

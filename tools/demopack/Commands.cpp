@@ -48,6 +48,8 @@ std::string programName(const ShaderProgram& p) { return p.fragmentFilename; }
 int pack(const std::string& project, const std::string& output, const std::string& executable) {
     Demo demo;
     content::readProjectFile(project, demo);
+    const std::string fault = demo.timingFault();
+    if (!fault.empty()) throw content::ContentError(project + ": " + fault + "; nothing written");
     content::BinaryWriter out;
     demo.writeBinary(out);
     if (executable.empty()) {
