@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 #include "audio/MixedSound.h"
@@ -50,6 +51,21 @@ void freeMusic() {
 SDL_RWops* memoryStream(const ByteBuffer& bytes) {
     if (!bytes.present() || bytes.length > INT_MAX) return nullptr;
     return SDL_RWFromConstMem(bytes.begin(), static_cast<int>(bytes.length));
+}
+
+bool startsWith(const ByteBuffer& bytes, size_t at, const char* magic) {
+    const size_t length = std::strlen(magic);
+    return bytes.length >= at + length && std::memcmp(bytes.begin() + at, magic, length) == 0;
+}
+
+// Samples are decoded whole. A tracker module's song may jump back on itself and SDL_mixer then
+// decodes it without end, so only formats whose data ends where the file does are decoded:
+// WAV, AIFF, VOC, Ogg, FLAC and MP3 (ID3 tag or frame sync).
+bool endsWithItsData(const ByteBuffer& bytes) {
+    if (startsWith(bytes, 0, "RIFF") && startsWith(bytes, 8, "WAVE")) return true;
+    for (const char* magic : {"FORM", "Creative Voice File", "OggS", "fLaC", "ID3"})
+        if (startsWith(bytes, 0, magic)) return true;
+    return bytes.length >= 2 && bytes.begin()[0] == 0xFF && (bytes.begin()[1] & 0xE0) == 0xE0;
 }
 
 }  // namespace
@@ -119,6 +135,14 @@ void AudioSample::decode() {
     if (chunk) Mix_FreeChunk(chunk);
     chunk = nullptr;
     durationMs = 0;
+    if (!bytes.present() || bytes.length == 0) return;
+    if (!audio::endsWithItsData(bytes)) {
+        if (!refused)
+            std::fprintf(stderr, "Sample %s is left out: only WAV, AIFF, VOC, Ogg, FLAC and MP3 files are samples "
+                                 "(a module belongs in the music)\n", name.c_str());
+        refused = true;
+        return;
+    }
     SDL_RWops* stream = audio::memoryStream(bytes);
     if (!stream) return;
     chunk = Mix_LoadWAV_RW(stream, 1);

@@ -14,6 +14,7 @@ public:
     Mix_Chunk* chunk = nullptr;  // null when decoding failed or has not happened
     std::string name;
     int32_t durationMs = 0;
+    bool refused = false;  // not a format decoded as a sample; said once
     // Cleared by the audio side's timer thread, read by the frame loop.
     std::atomic<bool> playing{false};
 

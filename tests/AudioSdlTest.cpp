@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -48,6 +49,22 @@ std::vector<uint8_t> wavFile(int rate, int frames, int16_t left = 1000, int16_t 
         put16(out, static_cast<uint16_t>(right));
     }
     return out;
+}
+
+// A four-channel MOD whose one pattern plays a note and jumps back to its start: a song that
+// never ends.
+std::vector<uint8_t> loopingModule() {
+    std::vector<uint8_t> mod(1084 + 1024, 0);
+    const uint8_t sampleHeader[8] = {0, 32, 0, 64, 0, 0, 0, 1};  // 64 bytes, volume 64, no loop
+    std::copy(sampleHeader, sampleHeader + 8, mod.begin() + 20 + 22);
+    mod[950] = 1;  // song length
+    mod[951] = 127;
+    std::copy_n("M.K.", 4, mod.begin() + 1080);
+    const uint8_t note[4] = {0x11, 0xAC, 0x00, 0x00}, jump[4] = {0x00, 0x00, 0x0B, 0x00};
+    std::copy(note, note + 4, mod.begin() + 1084);
+    std::copy(jump, jump + 4, mod.begin() + 1084 + 16);
+    for (int i = 0; i < 64; ++i) mod.push_back(i < 32 ? 0x40 : 0xC0);
+    return mod;
 }
 
 bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
@@ -133,6 +150,21 @@ TEST_F(AudioSdlTest, DecodeMeasuresTheSampleOnTheDeviceAsItRunsNow) {
     TestSample garbage({'n', 'o', 't', ' ', 'a', ' ', 'w', 'a', 'v'});
     EXPECT_EQ(garbage.sample.chunk, nullptr);
     EXPECT_EQ(garbage.sample.durationMs, 0);
+}
+
+// Decoding a looping song whole would never end; the show goes on without it, told once.
+TEST_F(AudioSdlTest, ModulesAreLeftOutOfTheSamples) {
+    AudioSample module;
+    module.name = "loop.mod";
+    module.bytes = ByteBuffer(loopingModule());
+    testing::internal::CaptureStderr();
+    module.decode();
+    module.decode();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(module.chunk, nullptr);
+    EXPECT_EQ(module.durationMs, 0);
+    EXPECT_EQ(said.find("loop.mod"), said.rfind("loop.mod"));
+    EXPECT_NE(said.find("Sample loop.mod is left out"), std::string::npos) << said;
 }
 
 TEST_F(AudioSdlTest, OverlappingSamplesEndOnTheirOwnAndDuckTheMusicUntilTheLast) {
