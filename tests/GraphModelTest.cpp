@@ -117,7 +117,7 @@ TEST(GraphModelTest, DataLinksFromMissingOutputsAreDropped) {
     time.outputIDs = {1, 2, 3, 4, 5, 6};
     time.outputValues.resize(6);
     time.connections = {link(&target, 5, 1, 100), link(&target, -1, -1, 101), link(&target, 2, 1, 102),
-                        link(&target, 3, -1, 103)};
+                        link(&target, 3, -1, 103), link(&target, 3, 1, 104)};  // 3: one past the last output
     Graph read = readGraph(toBytes(g));
     const auto& links = read.nodes[0]->connections;
     ASSERT_EQ(links.size(), 3u);
@@ -361,4 +361,13 @@ TEST(GraphModelTest, BoundaryNodesWithPinsImposeThemOnTheOwner) {
     ASSERT_EQ(b.owner.connections.size(), 1u);
     EXPECT_EQ(b.owner.connections[0].id, 503);
     EXPECT_EQ(out.inputs.size(), 1u);
+
+    // As many pins as the owner's is not enough: another name or type replaces them too.
+    for (const OutputDef& pin : {OutputDef{values::Float, "renamed"}, OutputDef{values::Vec3, "renamed"}}) {
+        in.output_defs = {pin};
+        syncPins(in, &b.context);
+        ASSERT_EQ(b.owner.input_defs.size(), 1u);
+        EXPECT_EQ(b.owner.input_defs[0].name, pin.name);
+        EXPECT_EQ(b.owner.input_defs[0].value_type, pin.value_type);
+    }
 }

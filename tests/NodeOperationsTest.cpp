@@ -151,6 +151,8 @@ TEST(NodeOperations, ConvertTruncatesTowardZeroWithinTheIntRange) {
     EXPECT_EQ(truncateToInt(2.99f), 2);
     EXPECT_EQ(truncateToInt(kNaN), 0);
     EXPECT_EQ(truncateToInt(3e9f), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(truncateToInt(2147483648.0f), std::numeric_limits<int32_t>::max()) << "the first float past the range";
+    EXPECT_EQ(truncateToInt(-2147483648.0f), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(truncateToInt(-3e9f), std::numeric_limits<int32_t>::min());
     EXPECT_EQ(truncateToInt(std::numeric_limits<float>::infinity()), std::numeric_limits<int32_t>::max());
 }
