@@ -128,37 +128,37 @@ inline std::vector<uint8_t> glb(const std::vector<MaterialSpec>& materials, cons
     m.buffers.resize(1);
     const int quad = detail::addGeometry(m, detail::geometry(false));
     const int cube = detail::addGeometry(m, detail::geometry(true));
-    for (const MaterialSpec& spec : materials) {
+    for (const MaterialSpec& desc : materials) {
         tinygltf::Material material;
-        material.pbrMetallicRoughness.baseColorFactor = {spec.base.r, spec.base.g, spec.base.b, spec.base.a};
-        material.pbrMetallicRoughness.metallicFactor = spec.metallic;
-        material.pbrMetallicRoughness.roughnessFactor = spec.roughness;
-        material.pbrMetallicRoughness.baseColorTexture.index = spec.baseColorTexture;
-        material.alphaMode = spec.alphaMode;
+        material.pbrMetallicRoughness.baseColorFactor = {desc.base.r, desc.base.g, desc.base.b, desc.base.a};
+        material.pbrMetallicRoughness.metallicFactor = desc.metallic;
+        material.pbrMetallicRoughness.roughnessFactor = desc.roughness;
+        material.pbrMetallicRoughness.baseColorTexture.index = desc.baseColorTexture;
+        material.alphaMode = desc.alphaMode;
         m.materials.push_back(material);
     }
     m.scenes.resize(1);
     m.defaultScene = 0;
     for (size_t i = 0; i < nodes.size(); ++i) {
-        const NodeSpec& spec = nodes[i];
-        const int first = spec.cube ? cube : quad;
+        const NodeSpec& desc = nodes[i];
+        const int first = desc.cube ? cube : quad;
         tinygltf::Primitive primitive;
         primitive.attributes = {{"POSITION", first}, {"NORMAL", first + 1}};
         primitive.indices = first + 2;
-        primitive.material = spec.material;
+        primitive.material = desc.material;
         primitive.mode = TINYGLTF_MODE_TRIANGLES;
         tinygltf::Mesh mesh;
         mesh.primitives.push_back(primitive);
         m.meshes.push_back(mesh);
         tinygltf::Node node;
         node.mesh = int(i);
-        node.translation = {spec.translation.x, spec.translation.y, spec.translation.z};
-        node.rotation = {spec.rotation.x, spec.rotation.y, spec.rotation.z, spec.rotation.w};
-        node.scale = {spec.scale, spec.scale, spec.scale};
-        node.extras = detail::extras(spec);
+        node.translation = {desc.translation.x, desc.translation.y, desc.translation.z};
+        node.rotation = {desc.rotation.x, desc.rotation.y, desc.rotation.z, desc.rotation.w};
+        node.scale = {desc.scale, desc.scale, desc.scale};
+        node.extras = detail::extras(desc);
         m.nodes.push_back(node);
-        if (spec.parent < 0) m.scenes[0].nodes.push_back(int(i));
-        else m.nodes[size_t(spec.parent)].children.push_back(int(i));
+        if (desc.parent < 0) m.scenes[0].nodes.push_back(int(i));
+        else m.nodes[size_t(desc.parent)].children.push_back(int(i));
     }
     m.buffers[0].uri.clear();
     std::ostringstream out;
