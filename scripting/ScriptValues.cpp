@@ -21,21 +21,28 @@ uint64_t readHandle(duk_context* ctx, duk_idx_t index) {
     return uint64_t(d);
 }
 
-void readInts(duk_context* ctx, duk_idx_t index, int32_t* out, int n) {
+// Elements 0 to n-1 read by index, each through `read`.
+template <class T>
+void readElements(duk_context* ctx, duk_idx_t index, T* out, int n, T (*read)(duk_context*, duk_idx_t)) {
     for (int i = 0; i < n; ++i) {
         duk_get_prop_index(ctx, index, duk_uarridx_t(i));
-        out[i] = readInt(ctx, -1);
+        out[i] = read(ctx, -1);
         duk_pop(ctx);
     }
 }
 
-void pushInts(duk_context* ctx, const int32_t* v, int n) {
+// A new array of n elements, each pushed through `push`.
+template <class T>
+void pushElements(duk_context* ctx, const T* v, int n, void (*push)(duk_context*, T)) {
     duk_idx_t array = duk_push_array(ctx);
     for (int i = 0; i < n; ++i) {
-        duk_push_int(ctx, v[i]);
+        push(ctx, v[i]);
         duk_put_prop_index(ctx, array, duk_uarridx_t(i));
     }
 }
+
+void pushInt(duk_context* ctx, int32_t v) { duk_push_int(ctx, v); }
+void pushNumber(duk_context* ctx, float v) { duk_push_number(ctx, v); }
 
 // Elements checked in index order, stopping at the first that is not a number.
 bool leadingNumbers(duk_context* ctx, duk_idx_t index, int n) {
@@ -65,20 +72,10 @@ int32_t readInt(duk_context* ctx, duk_idx_t index) {
 }
 
 void readFloats(duk_context* ctx, duk_idx_t index, float* out, int n) {
-    for (int i = 0; i < n; ++i) {
-        duk_get_prop_index(ctx, index, duk_uarridx_t(i));
-        out[i] = readNumber(ctx, -1);
-        duk_pop(ctx);
-    }
+    readElements(ctx, index, out, n, readNumber);
 }
 
-void pushFloats(duk_context* ctx, const float* v, int n) {
-    duk_idx_t array = duk_push_array(ctx);
-    for (int i = 0; i < n; ++i) {
-        duk_push_number(ctx, v[i]);
-        duk_put_prop_index(ctx, array, duk_uarridx_t(i));
-    }
-}
+void pushFloats(duk_context* ctx, const float* v, int n) { pushElements(ctx, v, n, pushNumber); }
 
 void pushValue(duk_context* ctx, const Value& value) {
     const int n = componentCount(value.type);
@@ -96,7 +93,7 @@ void pushValue(duk_context* ctx, const Value& value) {
         case IVec2: case IVec3: case IVec4: {
             int32_t v[4];
             std::memcpy(v, value.payload, sizeof(int32_t) * size_t(n));
-            pushInts(ctx, v, n);
+            pushElements(ctx, v, n, pushInt);
             return;
         }
         case Reference: duk_push_number(ctx, double(value.asReference())); return;
@@ -135,7 +132,7 @@ void readValue(duk_context* ctx, duk_idx_t index, int32_t type, Value& out) {
         }
         case IVec2: case IVec3: case IVec4: {
             int32_t v[4];
-            readInts(ctx, index, v, n);
+            readElements(ctx, index, v, n, readInt);
             std::memcpy(out.payload, v, sizeof(int32_t) * size_t(n));
             return;
         }
