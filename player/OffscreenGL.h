@@ -1,0 +1,20 @@
+// A GL 3.x core context that shows nothing on screen, for work that only renders into frame
+// buffers or compiles shaders: recording a show, checking a pack.
+#pragma once
+#include <string>
+
+#include <SDL.h>
+
+struct OffscreenGL {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::string videoDriver;  // "offscreen", or the default driver's name for the hidden-window fallback
+};
+
+// Initialises SDL video and makes a context current with GL loaded. SDL's "offscreen" driver (EGL;
+// needs no X server with Mesa) is tried first, then a hidden window on the default driver. On
+// failure `error` says why, nothing stays open, and the result holds no window.
+OffscreenGL openOffscreenGL(std::string& error);
+
+// Deletes the context and the window and shuts SDL video down again.
+void closeOffscreenGL(OffscreenGL& gl);
