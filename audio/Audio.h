@@ -23,9 +23,14 @@ const DeviceSpec& deviceSpec();
 bool openDevice(int32_t frequency);
 void closeDevice();
 
-// Plays the Demo's music (nothing when it has none), looped forever or once, and starts the
-// analysis of every mixed block.
-void startMusic(const Demo& demo, bool loop);
+// Plays the Demo's music (nothing when it has none), looped forever or once, from a point in
+// seconds, and starts the analysis of every mixed block.
+void startMusic(const Demo& demo, bool loop, double fromSeconds = 0.0);
+// Plays the music again from a point, as it was started, even after it has ended.
+void replayMusic(double fromSeconds);
+
+// Muted, the device plays silence while the analysis still hears the mix.
+void setMuted(bool muted);
 
 // Plays a sample once unless it is still playing; the music is ducked while any sample plays.
 void playSample(AudioSample& sample);

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -35,11 +36,22 @@ Uint32 endSample(Uint32, void* param) {
     return 0;
 }
 
+std::atomic<bool> muted{false};
+int musicLoops = 0;
+
 // Reads the device settings without a lock: they change only while the device is closed,
 // which unregisters this hook.
 void captureMixedAudio(int, void* stream, int len, void*) {
     mixedSound().analyse(static_cast<const int16_t*>(stream), static_cast<size_t>(len) / 2,
                          device.channels);
+    if (muted) std::memset(stream, 0, static_cast<size_t>(len));
+}
+
+// Positions are seconds for sampled formats; SDL_mixer reads them its own way for modules.
+void playMusicFrom(double fromSeconds) {
+    if (!music) return;
+    Mix_PlayMusic(music, musicLoops);
+    if (fromSeconds > 0.0) Mix_SetMusicPosition(fromSeconds);
 }
 
 void freeMusic() {
@@ -99,7 +111,7 @@ void closeDevice() {
     while (Mix_QuerySpec(&frequency, &format, &channels)) Mix_CloseAudio();
 }
 
-void startMusic(const Demo& demo, bool loop) {
+void startMusic(const Demo& demo, bool loop, double fromSeconds) {
     if (demo.music.length == 0) return;
     freeMusic();
     SDL_RWops* stream = memoryStream(demo.music);
@@ -107,8 +119,13 @@ void startMusic(const Demo& demo, bool loop) {
     mixedSound();  // made here rather than on the audio thread
     Mix_UnregisterEffect(MIX_CHANNEL_POST, captureMixedAudio);
     Mix_RegisterEffect(MIX_CHANNEL_POST, captureMixedAudio, nullptr, nullptr);
-    if (music) Mix_PlayMusic(music, loop ? -1 : 0);
+    musicLoops = loop ? -1 : 0;
+    playMusicFrom(fromSeconds);
 }
+
+void replayMusic(double fromSeconds) { playMusicFrom(fromSeconds); }
+
+void setMuted(bool mute) { muted = mute; }
 
 void playSample(AudioSample& sample) {
     {

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 #include <SDL_ttf.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -43,15 +44,22 @@ SDL_GLContext createContext(SDL_Window* window) {
     return SDL_GL_CreateContext(window);
 }
 
-bool openDisplay(const SDL_DisplayMode& mode, Player& player) {
+// Borderless over the whole desktop, or an ordinary window when one was asked for.
+bool openDisplay(const SDL_DisplayMode& mode, bool windowed, Player& player) {
+    const Uint32 flags = SDL_WINDOW_OPENGL | (windowed ? 0 : SDL_WINDOW_BORDERLESS);
     player.window = SDL_CreateWindow("Glimmerdeck :: 0.11", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, mode.w,
-                                     mode.h, SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS);
+                                     mode.h, flags);
     if (!player.window) return false;
     SDL_GetWindowSize(player.window, &windowPixelWidth, &windowPixelHeight);
     player.context = createContext(player.window);
     if (!player.context || !loadGlFunctions()) return false;
     SDL_GL_SetSwapInterval(1);
     return true;
+}
+
+void printSizes() {
+    std::printf("Window: %dx%d, render size %dx%d\n", windowPixelWidth, windowPixelHeight, renderSize.width,
+                renderSize.height);
 }
 
 void printGlInfo() {
@@ -90,7 +98,7 @@ bool reopenAudio(Demo& demo) {
 }
 
 // SDL, the window with its context, and the audio device at the loading rate.
-int startDevices(Player& player) {
+int startDevices(Player& player, const PlayerOptions& options) {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         SDL_Log("Failed to initialize SDL: %s", SDL_GetError());
         return 1;
@@ -102,8 +110,10 @@ int startDevices(Player& player) {
         SDL_Log("SDL_GetDesktopDisplayMode failed: %s", SDL_GetError());
         return 1;
     }
+    const bool windowed = options.windowWidth > 0;
+    if (windowed) mode.w = options.windowWidth, mode.h = options.windowHeight;
     setRenderSize(mode);
-    if (!openDisplay(mode, player)) {
+    if (!openDisplay(mode, windowed, player)) {
         std::printf("Cannot open the window: %s\n", SDL_GetError());
         return 1;
     }
@@ -114,15 +124,37 @@ int startDevices(Player& player) {
 
 void FrameLoop::frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    currentBeat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
-    if (pastEndOfShow(currentBeat, demo->endBeat)) quitRequested = true;
+    float beat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
+    if (pastEnd(beat) && loop) {
+        audio::replayMusic(startSeconds());
+        startClock();
+        beat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
+    } else if (pastEnd(beat)) {
+        quitRequested = true;
+    }
     if (pollQuitEvents()) quitRequested = true;
-    renderSize = screenSize;
-    glViewport(0, 0, renderSize.width, renderSize.height);
-    demo->renderTimeline(currentBeat);
-    renderRootGraph();
+    draw(beat);
     SDL_GL_SwapWindow(window);
 }
+
+void FrameLoop::draw(float beat) {
+    currentBeat = beat;
+    renderSize = screenSize;
+    glViewport(0, 0, renderSize.width, renderSize.height);
+    demo->renderTimeline(beat);
+    renderRootGraph();
+}
+
+// A chosen end beat ends the show plainly; the show's own end follows its rule.
+bool FrameLoop::pastEnd(float beat) const { return endBeat ? beat > *endBeat : pastEndOfShow(beat, demo->endBeat); }
+
+// Seconds into the music at the start beat; a start before the music's own start is its start.
+double FrameLoop::startSeconds() const {
+    if (!startBeat) return 0.0;
+    return std::max(0.0, (double(*startBeat) + demo->beatOffset) * 60.0 / demo->bpm);
+}
+
+void FrameLoop::startClock() { clock.start = readCounter() - uint64_t(startSeconds() * clock.frequency); }
 
 // The patch set and the context serve one frame each; they are cleared rather than made anew so
 // that a steady frame allocates nothing.
@@ -139,14 +171,15 @@ void FrameLoop::run() {
     while (!quitRequested) frame();
 }
 
-int Player::start(const std::string& executablePath) {
-    if (int status = startDevices(*this)) return status;
+int Player::start(const std::string& executablePath, const PlayerOptions& options) {
+    if (int status = startDevices(*this, options)) return status;
     printGlInfo();
+    printSizes();
     glClearColor(0, 0, 0, 1);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
-    SDL_ShowCursor(SDL_DISABLE);
+    if (options.windowWidth == 0) SDL_ShowCursor(SDL_DISABLE);
     discardEvents();
     SDL_GL_MakeCurrent(window, context);
     SDL_GL_SetSwapInterval(0);
@@ -157,7 +190,7 @@ int Player::start(const std::string& executablePath) {
     fallbackGraph = Nodes::makeFallbackRootGraph(Nodes::catalogue());
     rootGraph = fallbackGraph.get();
     screen = std::make_unique<LoadingScreen>(window, context);
-    demo = locateAndReadContent(executablePath, screen.get());
+    demo = locateAndReadContent(executablePath, options.content, screen.get());
     if (demo->rootGraph()) rootGraph = demo->rootGraph();
     if (!reopenAudio(*demo)) return -1;
     makeDefaultWhiteTexture();
@@ -165,12 +198,16 @@ int Player::start(const std::string& executablePath) {
     SDL_GL_SetSwapInterval(1);
     for (auto& effect : demo->effects) effect->render({}, false);
 
-    audio::startMusic(*demo, !contentFromExecutable);
     loop.demo = demo.get();
     loop.window = window;
     loop.screenSize = renderSize;
-    loop.clock.start = SDL_GetPerformanceCounter();
+    loop.startBeat = options.startBeat;
+    loop.endBeat = options.endBeat;
+    loop.loop = options.loop;
+    audio::setMuted(options.mute);
+    audio::startMusic(*demo, !contentFromExecutable, loop.startSeconds());
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
+    loop.startClock();
     SDL_AddEventWatch(onSystemEvent, nullptr);
     flushGlErrors("flushing");
     return 0;
@@ -185,9 +222,9 @@ int Player::shutdown() {
     return 0;
 }
 
-int runPlayer(const std::string& executablePath) {
+int runPlayer(const std::string& executablePath, const PlayerOptions& options) {
     Player player;
-    if (int status = player.start(executablePath)) return status;
+    if (int status = player.start(executablePath, options)) return status;
     player.loop.run();
     return player.shutdown();
 }

@@ -9,15 +9,17 @@
 #include "player/FrameClock.h"
 
 #include <memory>
+#include <optional>
 
 #include "content/Demo.h"
 #include "nodes/ExecutionContext.h"
 #include "player/LoadingScreen.h"
+#include "player/PlayerOptions.h"
 #include "player/Runtime.h"
 #include "shaders/ShaderPatch.h"
 
 // Runs the whole show; returns the process exit status.
-int runPlayer(const std::string& executablePath);
+int runPlayer(const std::string& executablePath, const PlayerOptions& options = {});
 
 // One frame of the show: clear, beat, quit rules, the timeline pass, the root graph, swap. The
 // counter is read through a function so that tests can step the clock exactly.
@@ -28,12 +30,21 @@ struct FrameLoop {
     RenderSize screenSize;
     BeatClock clock;
     uint64_t (*readCounter)() = SDL_GetPerformanceCounter;
+    // Where a show being worked on starts and ends, and whether it starts again after its end.
+    std::optional<float> startBeat, endBeat;
+    bool loop = false;
 
     void frame();
     void run();
+    // The show at a beat into the bound frame buffer: the timeline pass and the root graph.
+    void draw(float beat);
+    // Starts the clock at the start beat, where the music is started too.
+    void startClock();
+    double startSeconds() const;
 
 private:
     void renderRootGraph();
+    bool pastEnd(float beat) const;
 
     PatchSet framePatches;
     Nodes::ExecutionContext frameContext;
@@ -50,6 +61,6 @@ struct Player {
 
     // Everything up to the first frame: SDL, window, context, audio, loading, the loading-done
     // phase, the music and the clock. Returns 0, or the status the process must end with.
-    int start(const std::string& executablePath);
+    int start(const std::string& executablePath, const PlayerOptions& options = {});
     int shutdown();
 };

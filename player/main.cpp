@@ -1,12 +1,14 @@
-// The player's entry point: it takes no options; its only input is its own executable file,
-// where the show may be appended.
+// The player's entry point. Without arguments its only input is its own executable file, where
+// the show may be appended, or content.dat beside it; options serve people working on a show.
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "player/CrashExit.h"
 #include "player/Player.h"
+#include "player/PlayerOptions.h"
 #include "scripting/ScriptEngine.h"
 
 namespace {
@@ -22,7 +24,12 @@ std::string ownExecutablePath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ParsedCommandLine command = parsePlayerOptions(std::vector<std::string>(argv + (argc > 0), argv + argc));
+    if (command.exitStatus) {
+        std::fputs(command.text.c_str(), *command.exitStatus == 0 ? stdout : stderr);
+        return *command.exitStatus;
+    }
     // An error the script interpreter cannot recover from ends the show like any other fatal error.
     scripting::setFatalHook(crashExit);
-    return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr));
+    return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
 }

@@ -61,9 +61,11 @@ TEST_F(LoadingScreenGLTest, NoRecordsShowsGreyOnBlack) {
 
 namespace {
 
-// Runs the player binary in a folder and returns its exit status.
-int runPlayerIn(const std::filesystem::path& folder, const std::string& binary) {
-    std::string command = "cd '" + folder.string() + "' && SDL_AUDIODRIVER=dummy '" + binary + "' > player.log 2>&1";
+// Runs the player binary in a folder, its output in player.log, and returns its exit status.
+int runPlayerIn(const std::filesystem::path& folder, const std::string& binary, const std::string& arguments = "",
+                const std::string& environment = "SDL_AUDIODRIVER=dummy") {
+    std::string command =
+        "cd '" + folder.string() + "' && env " + environment + " '" + binary + "' " + arguments + " > player.log 2>&1";
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1000 - WTERMSIG(status);
 }
@@ -101,6 +103,30 @@ TEST(PlayerProcessGLTest, WithoutContentWritesErrorLog) {
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
     EXPECT_EQ(readText(dir.path() / "error.log"),
               "Cannot find DEMO in executable. Please follow the instructions in Glimmerdeck.\n");
+    EXPECT_NE(readText(dir.path() / "player.log").find("Cannot find DEMO"), std::string::npos);
+}
+
+TEST(PlayerProcessGLTest, HelpAndUsageErrorsNeedNoDisplay) {
+    ScratchDir dir("player-usage");
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, "--help", "-u DISPLAY"), 0);
+    EXPECT_NE(readText(dir.path() / "player.log").find("--window"), std::string::npos);
+    for (const char* wrong : {"--window 640", "--fps 0 --record v.mp4", "--size 64x64", "missing.dat", "--bogus"}) {
+        EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, wrong, "-u DISPLAY"), 1) << wrong;
+        const std::string log = readText(dir.path() / "player.log");
+        EXPECT_EQ(log.rfind("demoplayer: ", 0), 0u) << wrong << ": " << log;
+        EXPECT_EQ(log.find('\n'), log.size() - 1) << wrong << ": " << log;
+    }
+}
+
+// A named content file in another folder, in a window of its own, over a stretch of beats.
+TEST(PlayerProcessGLTest, OptionsChooseContentWindowAndBeats) {
+    ScratchDir dir("player-options");
+    testing_support::writeFile(dir.path() / "show.dat", shortShow(1000.0f));  // 100 s at 600 bpm
+    std::filesystem::create_directory(dir.path() / "elsewhere");
+    EXPECT_EQ(runPlayerIn(dir.path() / "elsewhere", kPlayer, "--window 320x200 --start 500 --end 501 --mute ../show.dat"),
+              0);
+    const std::string log = readText(dir.path() / "elsewhere" / "player.log");
+    EXPECT_NE(log.find("Window: 320x200, render size 320x180"), std::string::npos) << log;
 }
 
 TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
@@ -204,6 +230,35 @@ TEST_F(LoadingScreenGLTest, FrameLoopEndsOnTheFrameAfterTheEndBeat) {
         EXPECT_FALSE(quitRequested) << "at beat " << currentBeat;
     }
     steppedCounter = 2001;
+    loop.frame();
+    EXPECT_TRUE(quitRequested);
+    quitRequested = false;
+}
+
+TEST_F(LoadingScreenGLTest, FrameLoopStartsAtItsStartBeatAndLoopsBackAfterItsEnd) {
+    Demo demo;
+    demo.bpm = 60.0f;
+    demo.beatOffset = 1.0f;
+    FrameLoop loop;
+    loop.demo = &demo;
+    loop.window = SDL_GL_GetCurrentWindow();
+    loop.clock = BeatClock{0, 1000.0};
+    loop.readCounter = readSteppedCounter;
+    loop.startBeat = 4.0f;
+    loop.endBeat = 6.0f;
+    loop.loop = true;
+    quitRequested = false;
+    steppedCounter = 50000;
+    loop.startClock();
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 4.0f);
+    EXPECT_DOUBLE_EQ(loop.startSeconds(), 5.0);  // the beat offset counts
+    steppedCounter += 2001;
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 4.0f) << "back to the start beat";
+    EXPECT_FALSE(quitRequested);
+    loop.loop = false;
+    steppedCounter += 2001;
     loop.frame();
     EXPECT_TRUE(quitRequested);
     quitRequested = false;
