@@ -37,6 +37,11 @@ void playSample(AudioSample& sample);
 // The same for a reference that may be null; null plays nothing.
 void playSample(AudioSample* sample);
 
+// While set, playSample hands every call to the listener instead of playing it: an offline
+// render places the sample in its own mix. Null restores live play.
+using SampleListener = void (*)(AudioSample& sample);
+void setSampleListener(SampleListener listener);
+
 // Uploads the latest analysed block into the 1024 x 2 sound texture.
 void uploadSoundTexture(const Texture& soundTexture);
 

@@ -37,6 +37,7 @@ Uint32 endSample(Uint32, void* param) {
 }
 
 std::atomic<bool> muted{false};
+SampleListener sampleListener = nullptr;
 int musicLoops = 0;
 
 // Reads the device settings without a lock: they change only while the device is closed,
@@ -127,7 +128,10 @@ void replayMusic(double fromSeconds) { playMusicFrom(fromSeconds); }
 
 void setMuted(bool mute) { muted = mute; }
 
+void setSampleListener(SampleListener listener) { sampleListener = listener; }
+
 void playSample(AudioSample& sample) {
+    if (sampleListener) return sampleListener(sample);
     {
         std::lock_guard lock(duckMutex);
         if (sample.playing) return;

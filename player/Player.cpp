@@ -69,6 +69,8 @@ void printGlInfo() {
     std::printf("Renderer: %s\n", glGetString(GL_RENDERER));
 }
 
+}  // namespace
+
 void makeDefaultWhiteTexture() {
     const float white[4] = {1, 1, 1, 1};
     glGenTextures(1, &defaultWhiteTexture);
@@ -82,12 +84,6 @@ void makeDefaultWhiteTexture() {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-void discardEvents() {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-    }
-}
-
 // Samples were decoded for the loading device; decode them again for the show's rate so they
 // keep their pitch and their durations.
 bool reopenAudio(Demo& demo) {
@@ -95,6 +91,14 @@ bool reopenAudio(Demo& demo) {
     if (!audio::openDevice(demo.musicSampleRate)) return false;
     for (auto& sample : demo.audioSamples) sample->decode();
     return true;
+}
+
+namespace {
+
+void discardEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
 }
 
 // SDL, the window with its context, and the audio device at the loading rate.

@@ -18,6 +18,11 @@
 #include "player/Runtime.h"
 #include "shaders/ShaderPatch.h"
 
+// The 1 x 1 white texture that scenes fall back to, made once the context is current.
+void makeDefaultWhiteTexture();
+// Reopens the audio device at the show's music rate and decodes the samples again for it.
+bool reopenAudio(Demo& demo);
+
 // Runs the whole show; returns the process exit status.
 int runPlayer(const std::string& executablePath, const PlayerOptions& options = {});
 
