@@ -40,11 +40,15 @@ std::atomic<bool> muted{false};
 SampleListener sampleListener = nullptr;
 int musicLoops = 0;
 
-// Reads the device settings without a lock: they change only while the device is closed,
-// which unregisters this hook.
-void captureMixedAudio(int, void* stream, int len, void*) {
-    mixedSound().analyse(static_cast<const int16_t*>(stream), static_cast<size_t>(len) / 2,
-                         device.channels);
+std::atomic<bool> analysing{false};
+
+// The last step of every mix: the analysis once the music has started, then silence when muted.
+// Reads the device settings without a lock: they change only while the device is closed, which
+// unregisters this hook.
+void finishMix(int, void* stream, int len, void*) {
+    if (analysing)
+        mixedSound().analyse(static_cast<const int16_t*>(stream), static_cast<size_t>(len) / 2,
+                             device.channels);
     if (muted) std::memset(stream, 0, static_cast<size_t>(len));
 }
 
@@ -101,6 +105,8 @@ bool openDevice(int32_t frequency) {
     Uint16 queriedFormat = 0;
     if (Mix_QuerySpec(&queriedFrequency, &queriedFormat, &queriedChannels))
         device = {queriedFrequency, queriedFormat, queriedChannels};
+    analysing = false;
+    Mix_RegisterEffect(MIX_CHANNEL_POST, finishMix, nullptr, nullptr);
     return true;
 }
 
@@ -118,8 +124,7 @@ void startMusic(const Demo& demo, bool loop, double fromSeconds) {
     SDL_RWops* stream = memoryStream(demo.music);
     if (stream) music = Mix_LoadMUS_RW(stream, 1);
     mixedSound();  // made here rather than on the audio thread
-    Mix_UnregisterEffect(MIX_CHANNEL_POST, captureMixedAudio);
-    Mix_RegisterEffect(MIX_CHANNEL_POST, captureMixedAudio, nullptr, nullptr);
+    analysing = true;
     musicLoops = loop ? -1 : 0;
     playMusicFrom(fromSeconds);
 }

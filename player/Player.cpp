@@ -176,6 +176,7 @@ void FrameLoop::run() {
 }
 
 int Player::start(const std::string& executablePath, const PlayerOptions& options) {
+    audio::setMuted(options.mute);
     if (int status = startDevices(*this, options)) return status;
     printGlInfo();
     printSizes();
@@ -208,7 +209,6 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     loop.startBeat = options.startBeat;
     loop.endBeat = options.endBeat;
     loop.loop = options.loop;
-    audio::setMuted(options.mute);
     audio::startMusic(*demo, !contentFromExecutable, loop.startSeconds());
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
     loop.startClock();

@@ -241,3 +241,21 @@ TEST_F(AudioSdlTest, CaptureSeesTheFinalMix) {
     for (int x = 0; x < audio::kSoundWidth; ++x)
         ASSERT_EQ(block.pixels[(audio::kSoundWidth + x) * 4], 8192 / 256 + 128) << "wave pixel " << x;
 }
+
+// Muted, the device gets silence while the sound texture still follows the music.
+TEST_F(AudioSdlTest, MutedPlaySilencesTheDeviceButNotTheAnalysis) {
+    static std::atomic<int> loudest{-1};
+    auto listen = [](int, void* stream, int len, void*) {
+        const int16_t* samples = static_cast<const int16_t*>(stream);
+        for (int i = 0; i < len / 2; ++i) loudest = std::max<int>(loudest, std::abs(samples[i]));
+    };
+    audio::setMuted(true);
+    Demo demo;
+    demo.music = ByteBuffer(wavFile(44100, 44100, 8192, 8192));
+    audio::startMusic(demo, true);
+    Mix_RegisterEffect(MIX_CHANNEL_POST, listen, nullptr, nullptr);  // runs after the player's own step
+    EXPECT_TRUE(waitFor([] { return audio::soundLevel() == 8192 && loudest >= 0; }));
+    audio::setMuted(false);
+    Mix_UnregisterEffect(MIX_CHANNEL_POST, listen);
+    EXPECT_EQ(loudest, 0);
+}
