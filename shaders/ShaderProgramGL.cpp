@@ -7,22 +7,24 @@
 #include "content/Demo.h"
 #include "player/Runtime.h"
 #include "shaders/ShaderProgram.h"
+#include "shaders/ShaderSource.h"
 
 namespace {
 
 constexpr GLsizei kLogSize = 1024;
 
 // The log keeps whatever the compiler said, warnings included; only silence counts as success.
-void compileShader(GLuint shader, const std::string& source, std::string& log) {
-    const GLchar* text = source.c_str();
-    GLint length = GLint(source.size());
+// Its messages name the file and line they are about, through includes.
+void compileShader(GLuint shader, const MappedSource& source, const std::string& file, std::string& log) {
+    const GLchar* text = source.text.c_str();
+    GLint length = GLint(source.text.size());
     glShaderSource(shader, 1, &text, &length);
     glCompileShader(shader);
     char buffer[kLogSize] = {};
     glGetShaderInfoLog(shader, kLogSize, nullptr, buffer);
     if (buffer[0] != '\0') {
-        std::printf("%s\n", buffer);
-        log = buffer;
+        log = mapShaderLog(buffer, source, file);
+        std::printf("%s\n", log.c_str());
     } else {
         log = "Compilation successful.";
     }
@@ -30,13 +32,11 @@ void compileShader(GLuint shader, const std::string& source, std::string& log) {
 
 // Each other program of the show may be included once by its fragment file name; its text as
 // read goes in, so later programs in the list can resolve includes inside that text.
-void resolveIncludes(const ShaderProgram& self, const Demo& demo, std::string& source) {
-    for (const auto& other : demo.shaders) {
-        if (!other || other.get() == &self) continue;
-        std::string line = "#include \"" + other->fragmentFilename + "\"";
-        size_t at = source.find(line);
-        if (at != std::string::npos) source.replace(at, line.size(), other->fragmentSource);
-    }
+MappedSource fragmentWithIncludes(const ShaderProgram& self) {
+    if (!theDemo) return wholeFile(self.fragmentSource, self.fragmentFilename);
+    std::vector<const ShaderProgram*> programs;
+    for (const auto& p : theDemo->shaders) programs.push_back(p.get());
+    return resolveIncludes(self, programs);
 }
 
 // Fresh shader objects each time; names of 0 (before the first build) are ignored by GL.
@@ -69,10 +69,10 @@ void ShaderProgram::build() {
 }
 
 void ShaderProgram::compile() {
-    compileShader(vertexShader, vertexSource, log);
-    processedFragmentSource = fragmentSource;
-    if (theDemo) resolveIncludes(*this, *theDemo, processedFragmentSource);
-    compileShader(fragmentShader, processedFragmentSource, log);
+    compileShader(vertexShader, wholeFile(vertexSource, vertexFilename), vertexFilename, log);
+    MappedSource fragment = fragmentWithIncludes(*this);
+    compileShader(fragmentShader, fragment, fragmentFilename, log);
+    processedFragmentSource = std::move(fragment.text);
 }
 
 void ShaderProgram::link() {
@@ -83,8 +83,8 @@ void ShaderProgram::link() {
     char buffer[kLogSize] = {};
     glGetProgramInfoLog(program, kLogSize, nullptr, buffer);
     if (buffer[0] != '\0') {
-        std::printf("LINKER ERROR: %s\n", buffer);
-        log += "\nLINKER ERROR: ";
+        std::printf("LINKER ERROR: %s: %s\n", fragmentFilename.c_str(), buffer);
+        log += "\nLINKER ERROR: " + fragmentFilename + ": ";
         log += buffer;
     }
     lookupLocations();
@@ -142,8 +142,9 @@ void ShaderProgram::recompileWithPatch(const std::string& vertexText, const std:
     replaceGlObjects(*this);
     patchedVertexSource = vertexText;
     processedFragmentSource = fragmentText;
-    compileShader(vertexShader, patchedVertexSource, log);
-    compileShader(fragmentShader, processedFragmentSource, log);
+    // The splice moved the lines; messages name the file the patched text was made from.
+    compileShader(vertexShader, MappedSource{patchedVertexSource, {}}, vertexFilename + " (patched)", log);
+    compileShader(fragmentShader, MappedSource{processedFragmentSource, {}}, fragmentFilename + " (patched)", log);
     link();
 }
 

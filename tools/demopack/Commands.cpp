@@ -12,6 +12,8 @@
 #include "content/ContentError.h"
 #include "content/Demo.h"
 #include "content/ProjectFile.h"
+#include "nodes/NodeType.h"
+#include "tools/demopack/ProjectCheck.h"
 
 namespace fs = std::filesystem;
 
@@ -43,11 +45,25 @@ std::string recordName(const T& record) {
 
 std::string programName(const ShaderProgram& p) { return p.fragmentFilename; }
 
+int report(const ProjectCheck& check) {
+    for (const Finding& f : check.sortedFindings()) std::fprintf(stderr, "%s\n", check.format(f).c_str());
+    return check.findings().empty() ? 0 : 1;
+}
+
 }  // namespace
+
+bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo) {
+    check.checkContent();
+    if (!check.findings().empty()) return false;
+    content::readProjectFile(project, demo);
+    check.checkNodeTypes([](const std::string& type) { return Nodes::catalogue().find(type) != nullptr; });
+    return check.findings().empty();
+}
 
 int pack(const std::string& project, const std::string& output, const std::string& executable) {
     Demo demo;
-    content::readProjectFile(project, demo);
+    ProjectCheck check(project);
+    if (!readChecked(project, check, demo)) return report(check);
     const std::string fault = demo.timingFault();
     if (!fault.empty()) throw content::ContentError(project + ": " + fault + "; nothing written");
     content::BinaryWriter out;

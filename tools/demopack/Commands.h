@@ -1,4 +1,4 @@
-// The three jobs of the pack tool; each returns the process exit status.
+// The jobs of the pack tool; each returns the process exit status.
 #pragma once
 #include <string>
 
@@ -7,5 +7,8 @@ namespace demopack {
 int pack(const std::string& project, const std::string& output, const std::string& executable);
 int unpack(const std::string& input, const std::string& folder);
 int info(const std::string& input);
+// Reads the project as pack does and builds what the player would build from it, writing
+// nothing; lists every finding. `verbose` also lists the files read and the time taken.
+int check(const std::string& project, bool verbose);
 
 }  // namespace demopack

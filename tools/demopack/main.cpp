@@ -1,57 +1,63 @@
-// demopack: packs a JSON project into a content block or a show executable, unpacks a block
-// back into a project folder, and summarises what a block holds.
+// demopack: packs a JSON project into a content block or a show executable, checks a project
+// without writing anything, unpacks a block back into a project folder, and summarises a block.
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "tools/demopack/Commands.h"
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: demopack pack PROJECT.json -o OUTPUT [--exe PLAYER]\n"
-                 "       demopack unpack BLOCK_OR_SHOW -o DIR\n"
-                 "       demopack info BLOCK_OR_SHOW\n");
-    return 2;
-}
-
 struct Arguments {
-    std::string command, input, output, executable;
-    bool valid = true;
+    std::string input, output, executable;
+    bool verbose = false;
 };
 
-Arguments parse(int argc, char** argv) {
-    Arguments a;
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
-        if (arg == "-o" && hasValue) a.output = argv[++i];
-        else if (arg == "--exe" && hasValue) a.executable = argv[++i];
-        else if (!arg.empty() && arg[0] == '-') a.valid = false;
-        else positional.push_back(arg);
-    }
-    if (positional.size() != 2) a.valid = false;
-    else a.command = positional[0], a.input = positional[1];
-    return a;
+// One subcommand per job; each reads its own options into `a` and runs when chosen.
+void addCommands(CLI::App& app, Arguments& a) {
+    app.require_subcommand(1);
+    CLI::App* pack = app.add_subcommand("pack", "pack a project into a content block or a stand-alone show");
+    pack->add_option("PROJECT", a.input, "the project file (project.json)")->required();
+    pack->add_option("-o", a.output, "the file to write")->required();
+    pack->add_option("--exe", a.executable, "a player executable: write a stand-alone show");
+    CLI::App* check = app.add_subcommand("check", "find the mistakes in a project and write nothing");
+    check->add_option("PROJECT", a.input, "the project file (project.json)")->required();
+    check->add_flag("-v,--verbose", a.verbose, "list the files read and the time taken");
+    CLI::App* unpack = app.add_subcommand("unpack", "unpack a content block or a show into a project folder");
+    unpack->add_option("BLOCK_OR_SHOW", a.input, "a content block or a show executable")->required();
+    unpack->add_option("-o", a.output, "the folder to write")->required();
+    CLI::App* info = app.add_subcommand("info", "summarise what a content block or a show holds");
+    info->add_option("BLOCK_OR_SHOW", a.input, "a content block or a show executable")->required();
 }
 
-int run(const Arguments& a) {
-    if (a.command == "pack" && !a.output.empty()) return demopack::pack(a.input, a.output, a.executable);
-    if (a.command == "unpack" && !a.output.empty() && a.executable.empty()) return demopack::unpack(a.input, a.output);
-    if (a.command == "info" && a.output.empty() && a.executable.empty()) return demopack::info(a.input);
-    return usage();
+int run(const CLI::App& app, const Arguments& a) {
+    if (app.got_subcommand("pack")) return demopack::pack(a.input, a.output, a.executable);
+    if (app.got_subcommand("check")) return demopack::check(a.input, a.verbose);
+    if (app.got_subcommand("unpack")) return demopack::unpack(a.input, a.output);
+    return demopack::info(a.input);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Arguments a = parse(argc, argv);
-    if (!a.valid) return usage();
+    CLI::App app{"Packs, checks, unpacks and summarises shows.", "demopack"};
+    Arguments a;
+    addCommands(app, a);
     try {
-        return run(a);
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        const CLI::App* asked = &app;  // "demopack pack --help" describes pack
+        for (const CLI::App* sub : app.get_subcommands()) asked = sub;
+        std::printf("%s", asked->help().c_str());
+        return 0;
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "demopack: %s (see --help)\n", e.what());
+        return 1;
+    }
+    try {
+        return run(app, a);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "demopack: %s\n", e.what());
         return 1;

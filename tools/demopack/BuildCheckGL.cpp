@@ -1,0 +1,219 @@
+#include "tools/demopack/BuildCheck.h"
+
+#include <GL/glew.h>
+
+#include <chrono>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "content/ContentError.h"
+#include "content/Demo.h"
+#include "nodes/Graph.h"
+#include "player/OffscreenGL.h"
+#include "player/Runtime.h"
+#include "scripting/ScriptEngine.h"
+#include "shaders/PatchSplicing.h"
+#include "shaders/ShaderSource.h"
+#include "tools/demopack/ProjectCheck.h"
+#include "tools/demopack/OutputCapture.h"
+
+namespace demopack {
+namespace {
+
+using content::JsonPositions;
+
+std::string listPath(const char* list, size_t index) { return JsonPositions::child(JsonPositions::child("", list), index); }
+
+class Timer {
+public:
+    explicit Timer(double& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+    ~Timer() { total_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+
+private:
+    double& total_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+std::string infoLog(GLuint object, bool program) {
+    GLint length = 0;
+    program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    std::string log(size_t(length > 0 ? length : 1), '\0');
+    program ? glGetProgramInfoLog(object, GLsizei(log.size()), nullptr, log.data())
+            : glGetShaderInfoLog(object, GLsizei(log.size()), nullptr, log.data());
+    return log.c_str();
+}
+
+bool compiled(GLuint shader) {
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    return ok == GL_TRUE;
+}
+
+// Reports a failed shader's messages at the files and lines they are about; the program's entry
+// in the project stands in for messages that name no line.
+void reportShader(GLuint shader, const MappedSource& source, const std::string& entry, const std::string& label,
+                  ProjectCheck& findings) {
+    if (compiled(shader)) return;
+    for (const ShaderMessage& m : parseShaderLog(infoLog(shader, false), source)) {
+        if (m.where.file.empty()) findings.add(entry, findings.describe(entry) + ": " + label + ": " + m.text);
+        else findings.addInFile(m.where.file, {m.where.line, m.column}, m.text);
+    }
+}
+
+// Shaders that compiled but do not link together fail as a program.
+void reportLink(const ShaderProgram& p, const std::string& entry, const std::string& label, ProjectCheck& findings) {
+    if (!compiled(p.vertexShader) || !compiled(p.fragmentShader)) return;
+    GLint linked = GL_FALSE;
+    glGetProgramiv(p.program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE) return;
+    std::istringstream log(infoLog(p.program, true));
+    for (std::string line; std::getline(log, line);)
+        if (!line.empty()) findings.add(entry, findings.describe(entry) + ": " + label + " does not link: " + line);
+}
+
+std::vector<const ShaderProgram*> programList(const Demo& demo) {
+    std::vector<const ShaderProgram*> list;
+    for (const auto& p : demo.shaders) list.push_back(p.get());
+    return list;
+}
+
+void checkPrograms(Demo& demo, ProjectCheck& findings) {
+    const std::vector<const ShaderProgram*> programs = programList(demo);
+    for (size_t i = 0; i < demo.shaders.size(); ++i) {
+        ShaderProgram& p = *demo.shaders[i];
+        {
+            OutputCapture quiet;
+            p.build();
+        }
+        const std::string entry = listPath("shaders", i);
+        reportShader(p.vertexShader, wholeFile(p.vertexSource, p.vertexFilename), entry, "vertex shader", findings);
+        reportShader(p.fragmentShader, resolveIncludes(p, programs), entry, "fragment shader", findings);
+        reportLink(p, entry, "the program", findings);
+    }
+}
+
+// A patch node feeds every shader-program node that follows it in its graph, through activation
+// or data links: those draw with the patch in the frame's patch set.
+struct Feed {
+    const ShaderPatch* patch;
+    const Nodes::GraphNode* node;
+    size_t program;
+};
+
+std::vector<Feed> patchFeeds(const Demo& demo) {
+    std::vector<Feed> feeds;
+    std::set<std::pair<const ShaderPatch*, size_t>> seen;
+    for (const auto& graph : demo.graphs) {
+        for (const auto& start : graph->nodes) {
+            const ShaderPatch* patch = nullptr;
+            for (const auto& candidate : demo.patches)
+                if (start->defName == candidate->name + ".patch") patch = candidate.get();
+            if (!patch) continue;
+            std::vector<const Nodes::GraphNode*> queue{start.get()};
+            std::set<const Nodes::GraphNode*> visited{start.get()};
+            for (size_t q = 0; q < queue.size(); ++q) {
+                for (const Nodes::Connection& c : queue[q]->connections) {
+                    if (!c.dst || !visited.insert(c.dst).second) continue;
+                    queue.push_back(c.dst);
+                    for (size_t i = 0; i < demo.shaders.size(); ++i)
+                        if (c.dst->defName == demo.shaders[i]->fragmentFilename && seen.insert({patch, i}).second)
+                            feeds.push_back({patch, start.get(), i});
+                }
+            }
+        }
+    }
+    return feeds;
+}
+
+// The program's private copy, patched as a drawing node patches it on its first frame.
+void checkPatch(const Demo& demo, const Feed& feed, ProjectCheck& findings) {
+    const ShaderProgram& source = *demo.shaders[feed.program];
+    PatchSet set;
+    std::vector<values::MaybeValue> inputs(feed.node->inputs.begin(), feed.node->inputs.end());
+    inputs.resize(feed.patch->inputs.size());
+    addToPatchSet(set, *feed.patch, inputs);
+    ShaderProgram copy;
+    content::JsonFiles embedded;
+    copy.fromJson(source.toJson(embedded), embedded);
+    values::MaybeValue vertexMemo, fragmentMemo, countMemo;
+    std::string vertexText, fragmentText;
+    if (planPatch(source, copy, &set, vertexMemo, fragmentMemo, countMemo, vertexText, fragmentText) !=
+        PatchAction::RecompileWithPatch)
+        return;
+    {
+        OutputCapture quiet;
+        copy.recompileWithPatch(vertexText, fragmentText);
+    }
+    const std::string from = "patch \"" + feed.patch->name + "\"";
+    const std::string entry = listPath("shaders", feed.program);
+    const MappedSource vertex = followEdits(wholeFile(source.vertexSource, source.vertexFilename), vertexText, from);
+    const MappedSource fragment = followEdits(resolveIncludes(source, programList(demo)), fragmentText, from);
+    reportShader(copy.vertexShader, vertex, entry, "vertex shader with " + from, findings);
+    reportShader(copy.fragmentShader, fragment, entry, "fragment shader with " + from, findings);
+    reportLink(copy, entry, "the program with " + from, findings);
+}
+
+// What the loader says about every model, not about a fault.
+bool isFact(const std::string& line) {
+    for (const char* fact : {"Number of VAOs", "name of animation", "name of skeleton"})
+        if (line.rfind(fact, 0) == 0) return true;
+    return false;
+}
+
+// Each warning the loader prints about a model is one finding at the model's entry.
+void checkModels(Demo& demo, ProjectCheck& findings) {
+    for (size_t i = 0; i < demo.models.size(); ++i) {
+        std::string said;
+        {
+            OutputCapture capture;
+            demo.models[i]->upload();
+            said = capture.text();
+        }
+        const std::string entry = listPath("models", i);
+        std::istringstream lines(said);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty() && !isFact(line)) findings.add(entry, findings.describe(entry) + ": " + line);
+        if (!demo.models[i]->ready) findings.add(entry, findings.describe(entry) + ": the model did not load");
+    }
+}
+
+void checkScripts(Demo& demo, ProjectCheck& findings) {
+    scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
+    for (size_t i = 0; i < demo.scripts.size(); ++i) {
+        bool ok = false;
+        {
+            OutputCapture quiet;
+            ok = engine.compile(*demo.scripts[i]);
+        }
+        const std::string source = JsonPositions::child(listPath("scripts", i), "source");
+        if (!ok) findings.add(source, findings.describe(listPath("scripts", i)) + ": " + engine.last_error);
+    }
+}
+
+}  // namespace
+
+void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
+    std::string error;
+    SDL_Init(0);
+    OffscreenGL gl = openOffscreenGL(error);
+    if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error);
+    theDemo = &demo;
+    {
+        Timer t(times.shaders);
+        checkPrograms(demo, findings);
+        for (const Feed& feed : patchFeeds(demo)) checkPatch(demo, feed, findings);
+    }
+    {
+        Timer t(times.models);
+        checkModels(demo, findings);
+    }
+    {
+        Timer t(times.scripts);
+        checkScripts(demo, findings);
+    }
+    theDemo = nullptr;
+    closeOffscreenGL(gl);
+}
+
+}  // namespace demopack
