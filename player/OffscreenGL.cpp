@@ -15,14 +15,14 @@ void requestCoreContext() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 }
 
-// Video on one driver (null: SDL's choice), a hidden 64 x 64 window and a current context.
-bool tryDriver(const char* driver, OffscreenGL& gl, std::string& error) {
+// Video on one driver (null: SDL's choice), a hidden window and a current context.
+bool tryDriver(const char* driver, int width, int height, OffscreenGL& gl, std::string& error) {
     if (SDL_VideoInit(driver) != 0) {
         error = SDL_GetError();
         return false;
     }
     requestCoreContext();
-    gl.window = SDL_CreateWindow("offscreen", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 64, 64,
+    gl.window = SDL_CreateWindow("offscreen", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (gl.window) gl.context = SDL_GL_CreateContext(gl.window);
     if (gl.context && SDL_GL_MakeCurrent(gl.window, gl.context) == 0 && loadGlFunctions()) {
@@ -36,11 +36,11 @@ bool tryDriver(const char* driver, OffscreenGL& gl, std::string& error) {
 
 }  // namespace
 
-OffscreenGL openOffscreenGL(std::string& error) {
+OffscreenGL openOffscreenGL(std::string& error, int width, int height) {
     OffscreenGL gl;
     std::string offscreenError;
-    if (tryDriver("offscreen", gl, offscreenError)) return gl;
-    if (tryDriver(nullptr, gl, error)) return gl;
+    if (tryDriver("offscreen", width, height, gl, offscreenError)) return gl;
+    if (tryDriver(nullptr, width, height, gl, error)) return gl;
     error = "no GL context: offscreen driver: " + offscreenError + "; hidden window: " + error;
     return gl;
 }

@@ -11,10 +11,10 @@ struct OffscreenGL {
     std::string videoDriver;  // "offscreen", or the default driver's name for the hidden-window fallback
 };
 
-// Initialises SDL video and makes a context current with GL loaded. SDL's "offscreen" driver (EGL;
+// Initialises SDL video, opens a hidden surface of a size and makes a context current with GL loaded. SDL's "offscreen" driver (EGL;
 // needs no X server with Mesa) is tried first, then a hidden window on the default driver. On
 // failure `error` says why, nothing stays open, and the result holds no window.
-OffscreenGL openOffscreenGL(std::string& error);
+OffscreenGL openOffscreenGL(std::string& error, int width = 64, int height = 64);
 
 // Deletes the context and the window and shuts SDL video down again.
 void closeOffscreenGL(OffscreenGL& gl);

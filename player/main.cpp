@@ -9,6 +9,7 @@
 #include "player/CrashExit.h"
 #include "player/Player.h"
 #include "player/PlayerOptions.h"
+#include "player/Recorder.h"
 #include "scripting/ScriptEngine.h"
 
 namespace {
@@ -31,5 +32,6 @@ int main(int argc, char** argv) {
     }
     // An error the script interpreter cannot recover from ends the show like any other fatal error.
     scripting::setFatalHook(crashExit);
+    if (command.options.recording()) return runRecorder(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
     return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
 }

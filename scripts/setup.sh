@@ -10,7 +10,8 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev
   libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libglew-dev libglm-dev
   nlohmann-json3-dev libtinygltf-dev duktape-dev libkissfft-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth fonts-dejavu-core assimp-testmodels libcli11-dev)
+  xvfb xauth fonts-dejavu-core assimp-testmodels libcli11-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libmodplug-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,92 @@
+#include "audio/OfflineMix.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace audio {
+namespace {
+
+constexpr int kFullVolume = 128;
+constexpr int kDuckedVolume = 100;
+
+// SDL's mixing of signed 16-bit audio: scale (truncating), add, clip.
+int16_t addClipped(int16_t into, int16_t value, int volume) {
+    const int sum = int(into) + value * volume / kFullVolume;
+    return int16_t(std::clamp(sum, -32768, 32767));
+}
+
+}  // namespace
+
+OfflineMix::OfflineMix(std::vector<int16_t> music, size_t musicStart, bool loopMusic, int rate)
+    : music_(std::move(music)), musicStart_(musicStart), loopMusic_(loopMusic), rate_(rate) {
+    music_.resize(music_.size() / 2 * 2);
+}
+
+void OfflineMix::fire(const void* key, const OfflineSound& sound, double seconds) {
+    auto playing = playingUntil_.find(key);
+    if (playing != playingUntil_.end() && seconds < playing->second) return;
+    playingUntil_[key] = seconds + sound.seconds;
+    ducks_.emplace_back(seconds, seconds + sound.seconds);
+    // Live, the sample enters the first block mixed after the call; blocks already mixed are final.
+    const double blocks = std::ceil(seconds * rate_ / double(kMixBlockFrames));
+    const size_t block = std::max(size_t(std::max(0.0, blocks)), mixedFrames() / kMixBlockFrames);
+    if (sound.values && sound.frames > 0) pending_.push_back({{sound.values, sound.frames, 0}, block});
+}
+
+const int16_t* OfflineMix::blockHolding(size_t frame) {
+    const size_t block = frame / kMixBlockFrames;
+    mixThrough((block + 1) * kMixBlockFrames);
+    return out_.data() + block * kMixBlockFrames * 2;
+}
+
+void OfflineMix::mixThrough(size_t frames) {
+    while (mixedFrames() < frames) mixBlock();
+}
+
+// The music volume of a block is the one set when the device asks for it, at its start.
+bool OfflineMix::ducked(double seconds) const {
+    return std::any_of(ducks_.begin(), ducks_.end(),
+                       [seconds](const auto& duck) { return duck.first <= seconds && seconds < duck.second; });
+}
+
+int16_t OfflineMix::musicValue(size_t index) const {
+    if (music_.empty()) return 0;
+    if (index >= music_.size() && !loopMusic_) return 0;
+    return music_[index % music_.size()];
+}
+
+// Samples take the lowest free channel, as SDL_mixer's "first free channel" does.
+void OfflineMix::startVoices(size_t block) {
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->block > block) {
+            ++it;
+            continue;
+        }
+        auto free = std::find_if(channels_.begin(), channels_.end(), [](const Voice& v) { return !v.values; });
+        if (free != channels_.end()) *free = it->voice;
+        it = pending_.erase(it);
+    }
+}
+
+void OfflineMix::mixBlock() {
+    const size_t block = mixedFrames() / kMixBlockFrames;
+    const double start = double(block * kMixBlockFrames) / rate_;
+    std::erase_if(ducks_, [start](const auto& duck) { return duck.second <= start; });
+    startVoices(block);
+    const size_t first = out_.size();
+    out_.resize(first + kMixBlockFrames * 2);
+    const int volume = ducked(start) ? kDuckedVolume : kFullVolume;
+    const size_t musicFirst = musicStart_ * 2 + first;
+    for (size_t i = 0; i < kMixBlockFrames * 2; ++i) out_[first + i] = addClipped(0, musicValue(musicFirst + i), volume);
+    for (Voice& voice : channels_) {
+        if (!voice.values) continue;
+        const size_t frames = std::min(kMixBlockFrames, voice.frames - voice.played);
+        const int16_t* from = voice.values + voice.played * 2;
+        for (size_t i = 0; i < frames * 2; ++i) out_[first + i] = addClipped(out_[first + i], from[i], kFullVolume);
+        voice.played += frames;
+        if (voice.played == voice.frames) voice = {};
+    }
+}
+
+}  // namespace audio

@@ -1,0 +1,72 @@
+// The show's sound mixed ahead of time for a recording, block by block as the device would mix
+// it live: the music, ducked to 100/128 while any sample plays, and samples starting at the first
+// block after their event fired.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <vector>
+
+namespace audio {
+
+constexpr size_t kMixBlockFrames = 1024;  // the device's chunk size
+constexpr int kMixChannels = 8;           // SDL_mixer's default number of sample channels
+
+// A decoded sample at the mix's rate: interleaved signed 16-bit stereo, and how long it holds
+// the music down (its duration as the live path measures it).
+struct OfflineSound {
+    const int16_t* values = nullptr;
+    size_t frames = 0;
+    double seconds = 0.0;
+};
+
+class OfflineMix {
+public:
+    // `music` is interleaved stereo at `rate`; the mix starts `musicStart` frames into it and
+    // repeats it when `loopMusic`, else falls silent after it.
+    OfflineMix(std::vector<int16_t> music, size_t musicStart, bool loopMusic, int rate);
+
+    // A sample's event fired `seconds` after the start. Like live play, a sample that is still
+    // playing is not started again, and one that finds every channel busy is not heard (it still
+    // ducks the music). `key` names the sample.
+    void fire(const void* key, const OfflineSound& sound, double seconds);
+
+    // Mixes every block up to the one that holds frame `frame` and returns that block's
+    // 2 x kMixBlockFrames values.
+    const int16_t* blockHolding(size_t frame);
+    // Mixes up to `frames` frames (whole blocks); the values before are final.
+    void mixThrough(size_t frames);
+
+    const std::vector<int16_t>& values() const { return out_; }
+    size_t mixedFrames() const { return out_.size() / 2; }
+    int rate() const { return rate_; }
+
+private:
+    struct Voice {
+        const int16_t* values = nullptr;
+        size_t frames = 0;
+        size_t played = 0;
+    };
+    struct Pending {
+        Voice voice;
+        size_t block = 0;
+    };
+
+    void mixBlock();
+    bool ducked(double seconds) const;
+    int16_t musicValue(size_t index) const;
+    void startVoices(size_t block);
+
+    std::vector<int16_t> music_;
+    size_t musicStart_;
+    bool loopMusic_;
+    int rate_;
+    std::vector<int16_t> out_;
+    std::array<Voice, kMixChannels> channels_{};
+    std::vector<Pending> pending_;
+    std::map<const void*, double> playingUntil_;
+    std::vector<std::pair<double, double>> ducks_;  // [from, to) in seconds
+};
+
+}  // namespace audio
