@@ -57,6 +57,16 @@ std::string syntaxMessage(const std::string& what) {
     return at == std::string::npos ? what : what.substr(at + 2);
 }
 
+// The parser stops after the token it did not expect; a string token is pointed at from its
+// opening quote, where the reader's eye goes.
+size_t tokenStart(const std::string& text, size_t parsed) {
+    size_t at = parsed == 0 ? 0 : std::min(parsed, text.size()) - 1;
+    if (at >= text.size() || text[at] != '"' || at == 0) return at;
+    for (size_t i = at; i-- > 0;)
+        if (text[i] == '"' && (i == 0 || text[i - 1] != '\\')) return i;
+    return at;
+}
+
 std::string parentOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
 
 std::string lastOf(const std::string& path) {
@@ -112,7 +122,7 @@ ProjectCheck::ProjectCheck(const std::filesystem::path& projectFile) : file_(pro
     try {
         json_ = Json::parse(text_);
     } catch (const Json::parse_error& e) {
-        findings_.push_back({content::positionAt(text_, e.byte == 0 ? 0 : e.byte - 1), syntaxMessage(e.what()), {}});
+        findings_.push_back({content::positionAt(text_, tokenStart(text_, e.byte)), syntaxMessage(e.what()), {}});
         return;
     }
     positions_ = std::make_unique<JsonPositions>(text_);
