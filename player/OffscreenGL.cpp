@@ -15,12 +15,17 @@ void requestCoreContext() {
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
 }
 
-// Video on one driver (null: SDL's choice), a hidden window and a current context.
+// Video on one driver (null: SDL's choice, or whichever runs already), a hidden window and a
+// current context. Video is counted, not restarted, so a window opened before keeps working.
 bool tryDriver(const char* driver, int width, int height, OffscreenGL& gl, std::string& error) {
-    if (SDL_VideoInit(driver) != 0) {
+    if (driver) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+    const int status = SDL_InitSubSystem(SDL_INIT_VIDEO);
+    if (driver) SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    if (status != 0) {
         error = SDL_GetError();
         return false;
     }
+    gl.videoStarted = true;
     requestCoreContext();
     gl.window = SDL_CreateWindow("offscreen", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                  SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
@@ -48,6 +53,6 @@ OffscreenGL openOffscreenGL(std::string& error, int width, int height) {
 void closeOffscreenGL(OffscreenGL& gl) {
     if (gl.context) SDL_GL_DeleteContext(gl.context);
     if (gl.window) SDL_DestroyWindow(gl.window);
-    SDL_VideoQuit();
+    if (gl.videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     gl = {};
 }

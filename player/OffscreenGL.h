@@ -9,12 +9,14 @@ struct OffscreenGL {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     std::string videoDriver;  // "offscreen", or the default driver's name for the hidden-window fallback
+    bool videoStarted = false;
 };
 
-// Initialises SDL video, opens a hidden surface of a size and makes a context current with GL loaded. SDL's "offscreen" driver (EGL;
-// needs no X server with Mesa) is tried first, then a hidden window on the default driver. On
-// failure `error` says why, nothing stays open, and the result holds no window.
+// Starts SDL video, opens a hidden window of a size and makes a context current with GL loaded.
+// SDL's "offscreen" driver (EGL; needs no X server with Mesa) is tried first, then a hidden window
+// on the default driver; where video runs already, its driver serves. On failure `error` says
+// why, nothing stays open, and the result holds no window.
 OffscreenGL openOffscreenGL(std::string& error, int width = 64, int height = 64);
 
-// Deletes the context and the window and shuts SDL video down again.
+// Deletes the context and the window and releases SDL video (counted: others' windows stay).
 void closeOffscreenGL(OffscreenGL& gl);

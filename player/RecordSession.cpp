@@ -20,7 +20,7 @@ std::string sizeText(int width, int height) { return std::to_string(width) + "x"
 }  // namespace
 
 RecordSession::RecordSession(const std::string& executablePath, const PlayerOptions& options) {
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) throw RecordError(std::string("SDL: ") + SDL_GetError());
+    if (SDL_InitSubSystem(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) throw RecordError(std::string("SDL: ") + SDL_GetError());
     TTF_Init();
     bringUpGl(options.recordWidth, options.recordHeight);
     loadShow(executablePath, options);
@@ -37,7 +37,7 @@ RecordSession::~RecordSession() {
     demo_.reset();
     closeOffscreenGL(gl_);
     TTF_Quit();
-    SDL_Quit();
+    SDL_QuitSubSystem(SDL_INIT_TIMER | SDL_INIT_EVENTS);
 }
 
 // The show's picture is the whole surface: render size and window size are the recording's.
