@@ -93,6 +93,16 @@ TEST_F(ShaderProgramGLTest, NestedIncludeResolvesOnlyWhenItsTargetComesLater) {
     EXPECT_EQ(unresolved.locations.tex[0], -1);
 }
 
+TEST_F(ShaderProgramGLTest, ErrorsNameTheFileAndLineTheyAreInThroughIncludes) {
+    Demo demo;
+    ShaderProgram& a = addProgram(demo, "a.frag", "#version 150\n#include \"b.frag\"\nout vec4 colour;\n"
+                                                  "void main() { colour = b(); }\n");
+    addProgram(demo, "b.frag", "// helpers\nvec4 b() { return vec4(1.0) }\n");
+    theDemo = &demo;
+    a.build();
+    EXPECT_EQ(a.log.rfind("b.frag:2:", 0), 0u) << a.log;
+}
+
 TEST_F(ShaderProgramGLTest, WarningsAreKeptAsTheLog) {
     auto warned = makeProgram("#version 150\n#extension GL_EXT_not_a_real_extension : warn\n"
                               "out vec4 colour;\nvoid main() { colour = vec4(1.0); }\n");

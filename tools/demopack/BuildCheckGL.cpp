@@ -50,14 +50,28 @@ bool compiled(GLuint shader) {
     return ok == GL_TRUE;
 }
 
+// Lines that a patch put into a program are told at the patch's text in the project.
+struct PatchText {
+    std::string origin;  // the origin followEdits gives the patch's lines
+    std::string path;    // the patch's text in the project
+};
+
 // Reports a failed shader's messages at the files and lines they are about; the program's entry
 // in the project stands in for messages that name no line.
 void reportShader(GLuint shader, const MappedSource& source, const std::string& entry, const std::string& label,
-                  ProjectCheck& findings) {
+                  ProjectCheck& findings, const PatchText& patch = {}) {
     if (compiled(shader)) return;
     for (const ShaderMessage& m : parseShaderLog(infoLog(shader, false), source)) {
-        if (m.where.file.empty()) findings.add(entry, findings.describe(entry) + ": " + label + ": " + m.text);
-        else findings.addInFile(m.where.file, {m.where.line, m.column}, m.text);
+        if (m.where.file.empty()) {
+            findings.add(entry, findings.describe(entry) + ": " + label + ": " + m.text);
+        } else if (!patch.origin.empty() && m.where.file == patch.origin) {
+            const size_t slash = patch.path.rfind('/');
+            findings.add(patch.path, findings.describe(patch.path.substr(0, slash)) + ": line " +
+                                         std::to_string(m.where.line) + " of \"" + patch.path.substr(slash + 1) +
+                                         "\" in " + label + ": " + m.text);
+        } else {
+            findings.addInFile(m.where.file, {m.where.line, m.column}, m.text);
+        }
     }
 }
 
@@ -78,6 +92,21 @@ std::vector<const ShaderProgram*> programList(const Demo& demo) {
     return list;
 }
 
+// A program that other programs include and nothing draws is a library of functions: it need not
+// link on its own (it usually has no main).
+bool isLibrary(const Demo& demo, const ShaderProgram& p) {
+    const std::string include = "#include \"" + p.fragmentFilename + "\"";
+    bool included = false;
+    for (const auto& other : demo.shaders)
+        included = included || (other.get() != &p && other->fragmentSource.find(include) != std::string::npos);
+    for (const auto& effect : demo.effects)
+        if (effect->program == &p) return false;
+    for (const auto& graph : demo.graphs)
+        for (const auto& node : graph->nodes)
+            if (node->defName == p.fragmentFilename) return false;
+    return included;
+}
+
 void checkPrograms(Demo& demo, ProjectCheck& findings) {
     const std::vector<const ShaderProgram*> programs = programList(demo);
     for (size_t i = 0; i < demo.shaders.size(); ++i) {
@@ -89,7 +118,7 @@ void checkPrograms(Demo& demo, ProjectCheck& findings) {
         const std::string entry = listPath("shaders", i);
         reportShader(p.vertexShader, wholeFile(p.vertexSource, p.vertexFilename), entry, "vertex shader", findings);
         reportShader(p.fragmentShader, resolveIncludes(p, programs), entry, "fragment shader", findings);
-        reportLink(p, entry, "the program", findings);
+        if (!isLibrary(demo, p)) reportLink(p, entry, "the program", findings);
     }
 }
 
@@ -97,6 +126,7 @@ void checkPrograms(Demo& demo, ProjectCheck& findings) {
 // or data links: those draw with the patch in the frame's patch set.
 struct Feed {
     const ShaderPatch* patch;
+    size_t patchIndex;
     const Nodes::GraphNode* node;
     size_t program;
 };
@@ -107,8 +137,9 @@ std::vector<Feed> patchFeeds(const Demo& demo) {
     for (const auto& graph : demo.graphs) {
         for (const auto& start : graph->nodes) {
             const ShaderPatch* patch = nullptr;
-            for (const auto& candidate : demo.patches)
-                if (start->defName == candidate->name + ".patch") patch = candidate.get();
+            size_t patchIndex = 0;
+            for (size_t p = 0; p < demo.patches.size(); ++p)
+                if (start->defName == demo.patches[p]->name + ".patch") patch = demo.patches[p].get(), patchIndex = p;
             if (!patch) continue;
             std::vector<const Nodes::GraphNode*> queue{start.get()};
             std::set<const Nodes::GraphNode*> visited{start.get()};
@@ -118,7 +149,7 @@ std::vector<Feed> patchFeeds(const Demo& demo) {
                     queue.push_back(c.dst);
                     for (size_t i = 0; i < demo.shaders.size(); ++i)
                         if (c.dst->defName == demo.shaders[i]->fragmentFilename && seen.insert({patch, i}).second)
-                            feeds.push_back({patch, start.get(), i});
+                            feeds.push_back({patch, patchIndex, start.get(), i});
                 }
             }
         }
@@ -149,8 +180,11 @@ void checkPatch(const Demo& demo, const Feed& feed, ProjectCheck& findings) {
     const std::string entry = listPath("shaders", feed.program);
     const MappedSource vertex = followEdits(wholeFile(source.vertexSource, source.vertexFilename), vertexText, from);
     const MappedSource fragment = followEdits(resolveIncludes(source, programList(demo)), fragmentText, from);
-    reportShader(copy.vertexShader, vertex, entry, "vertex shader with " + from, findings);
-    reportShader(copy.fragmentShader, fragment, entry, "fragment shader with " + from, findings);
+    const std::string patchEntry = listPath("patches", feed.patchIndex);
+    reportShader(copy.vertexShader, vertex, entry, "the vertex shader of " + source.fragmentFilename, findings,
+                 {from, JsonPositions::child(patchEntry, "vertex_patch")});
+    reportShader(copy.fragmentShader, fragment, entry, "the fragment shader of " + source.fragmentFilename, findings,
+                 {from, JsonPositions::child(patchEntry, "fragment_patch")});
     reportLink(copy, entry, "the program with " + from, findings);
 }
 

@@ -1,0 +1,64 @@
+// demopack check builds a show's shaders as the player does, off-screen: compiler messages come
+// back at the file and line the author wrote, through includes and through patches a graph feeds
+// into a program.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "tests/TestSupport.h"
+
+namespace {
+
+using testing_support::ScratchDir;
+using testing_support::writeFile;
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Without DISPLAY: check needs no X server.
+int check(const std::filesystem::path& folder, const std::string& project) {
+    const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY '" + DEMO_BINARY_DIR +
+                                "/demopack' check " + project + " > out.txt 2> err.txt";
+    return WEXITSTATUS(std::system(command.c_str()));
+}
+
+TEST(ProjectCheckGLTest, ShaderErrorsAreToldAtTheirSourceThroughIncludesAndPatches) {
+    ScratchDir dir("project-check-gl");
+    writeFile(dir.path() / "resources/v.vert", std::string("#version 150\nin vec3 vp;\nvoid main() { gl_Position = vec4(vp, 1.0); }\n"));
+    writeFile(dir.path() / "resources/lib.frag", std::string("// helpers\nfloat pulse(float b) { return fract(b); }\n\n"));
+    writeFile(dir.path() / "resources/main.frag",
+              std::string("#version 150\n#include \"resources/lib.frag\"\nuniform float beat;\nout vec4 colour;\n"
+                          "void main() {\n    vec4 col = vec4(pulse(beat));\n    // <FRAGMENT_PATCH>\n"
+                          "    colour = col + missing;\n}\n"));
+    writeFile(dir.path() / "project.json", std::string(R"({"bpm": 120.0, "end_beat": 8.0, "music": "",
+ "shaders": [{"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/main.frag"},
+             {"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/lib.frag"}],
+ "patches": [{"name": "tint", "fragment_patch": "col *= 0.5;\ncol = col +;"}],
+ "graph": {"root": 1, "nodes": [
+   {"id": 1, "def": "tint.patch", "connections": [{"id": 3, "dst": 2, "src_output_idx": -1, "dst_input_idx": -1}]},
+   {"id": 2, "def": "resources/main.frag"}]}})"));
+    EXPECT_EQ(check(dir.path(), "project.json"), 1);
+    const std::string errors = readText(dir.path() / "err.txt");
+    EXPECT_NE(errors.find("\nresources/main.frag:8:"), std::string::npos) << "two lines of lib.frag come before it\n"
+                                                                           << errors;
+    EXPECT_NE(errors.find("project.json:4:49: patches[0] \"tint\": line 2 of \"fragment_patch\" in the fragment "
+                          "shader of resources/main.frag: error: "),
+              std::string::npos)
+        << errors;
+    EXPECT_EQ(errors.find("lib.frag"), std::string::npos) << "a library of functions need not link\n" << errors;
+}
+
+TEST(ProjectCheckGLTest, TheExampleShowChecksCleanAndQuietly) {
+    ScratchDir dir("project-check-example");
+    EXPECT_EQ(check(dir.path(), std::string(DEMO_SOURCE_DIR) + "/examples/show/project.json"), 0);
+    EXPECT_EQ(readText(dir.path() / "err.txt"), "");
+    EXPECT_EQ(readText(dir.path() / "out.txt"), "");
+}
+
+}  // namespace
