@@ -1,6 +1,6 @@
-// demopack check builds a show's shaders as the player does, off-screen: compiler messages come
-// back at the file and line the author wrote, through includes and through patches a graph feeds
-// into a program.
+// demopack check builds a show as the player does, off-screen: compiler messages come back at the
+// file and line the author wrote, through includes and through patches a graph feeds into a
+// program; scripts and models are told at their entries in the project.
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -28,7 +28,7 @@ int check(const std::filesystem::path& folder, const std::string& project) {
     return WEXITSTATUS(std::system(command.c_str()));
 }
 
-TEST(ProjectCheckGLTest, ShaderErrorsAreToldAtTheirSourceThroughIncludesAndPatches) {
+TEST(ProjectCheckGLTest, BuildErrorsAreToldAtTheirSourceThroughIncludesAndPatches) {
     ScratchDir dir("project-check-gl");
     writeFile(dir.path() / "resources/v.vert", std::string("#version 150\nin vec3 vp;\nvoid main() { gl_Position = vec4(vp, 1.0); }\n"));
     writeFile(dir.path() / "resources/lib.frag", std::string("// helpers\nfloat pulse(float b) { return fract(b); }\n\n"));
@@ -36,10 +36,13 @@ TEST(ProjectCheckGLTest, ShaderErrorsAreToldAtTheirSourceThroughIncludesAndPatch
               std::string("#version 150\n#include \"resources/lib.frag\"\nuniform float beat;\nout vec4 colour;\n"
                           "void main() {\n    vec4 col = vec4(pulse(beat));\n    // <FRAGMENT_PATCH>\n"
                           "    colour = col + missing;\n}\n"));
+    writeFile(dir.path() / "resources/broken.glb", std::string("glTF but not really"));
     writeFile(dir.path() / "project.json", std::string(R"({"bpm": 120.0, "end_beat": 8.0, "music": "",
  "shaders": [{"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/main.frag"},
              {"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/lib.frag"}],
  "patches": [{"name": "tint", "fragment_patch": "col *= 0.5;\ncol = col +;"}],
+ "scripts": [{"name": "wobble", "source": "var a = 1;\nresult.x = ;"}],
+ "models": [{"name": "resources/broken.glb"}],
  "graph": {"root": 1, "nodes": [
    {"id": 1, "def": "tint.patch", "connections": [{"id": 3, "dst": 2, "src_output_idx": -1, "dst_input_idx": -1}]},
    {"id": 2, "def": "resources/main.frag"}]}})"));
@@ -51,6 +54,9 @@ TEST(ProjectCheckGLTest, ShaderErrorsAreToldAtTheirSourceThroughIncludesAndPatch
                           "shader of resources/main.frag: error: "),
               std::string::npos)
         << errors;
+    EXPECT_NE(errors.find("project.json:5:43: scripts[0] \"wobble\": SyntaxError: "), std::string::npos) << errors;
+    EXPECT_NE(errors.find("(line 2 of \"source\")"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("project.json:6:13: models[0] \"resources/broken.glb\": "), std::string::npos) << errors;
     EXPECT_EQ(errors.find("lib.frag"), std::string::npos) << "a library of functions need not link\n" << errors;
 }
 

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <chrono>
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -212,6 +213,15 @@ void checkModels(Demo& demo, ProjectCheck& findings) {
     }
 }
 
+// The engine compiles the source as the body of a function whose header takes the first line, so
+// its "(line N)" counts one line too many for the author's text.
+std::string sourceLines(std::string message) {
+    const size_t at = message.rfind("(line ");
+    int line = 0;
+    if (at == std::string::npos || std::sscanf(message.c_str() + at, "(line %d)", &line) != 1 || line < 2) return message;
+    return message.substr(0, at) + "(line " + std::to_string(line - 1) + " of \"source\")";
+}
+
 void checkScripts(Demo& demo, ProjectCheck& findings) {
     scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
     for (size_t i = 0; i < demo.scripts.size(); ++i) {
@@ -221,7 +231,7 @@ void checkScripts(Demo& demo, ProjectCheck& findings) {
             ok = engine.compile(*demo.scripts[i]);
         }
         const std::string source = JsonPositions::child(listPath("scripts", i), "source");
-        if (!ok) findings.add(source, findings.describe(listPath("scripts", i)) + ": " + engine.last_error);
+        if (!ok) findings.add(source, findings.describe(listPath("scripts", i)) + ": " + sourceLines(engine.last_error));
     }
 }
 
