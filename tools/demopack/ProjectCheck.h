@@ -75,7 +75,4 @@ private:
 // node types. True when nothing was found.
 bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo);
 
-// The known word closest to `word`, or "" when none is close enough to be a likely misspelling.
-std::string nearestWord(const std::string& word, const std::vector<std::string>& known);
-
 }  // namespace demopack
