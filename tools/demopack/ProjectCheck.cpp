@@ -128,6 +128,8 @@ void ProjectCheck::checkContent() {
                 names.insert(record[kind.nameKey].get<std::string>());
     }
     checkObject(json_, "", kProjectKind);
+    if (json_.contains("graphs") && json_.contains("graph"))
+        add("/graph", "\"graph\" is not read when the project has \"graphs\"", true);
     checkTempo();
     checkFiles();
 }
