@@ -11,7 +11,7 @@ class ProjectCheck;
 
 // Seconds spent on each part, for check -v and its measurement.
 struct BuildTimes {
-    double shaders = 0.0, models = 0.0, scripts = 0.0;
+    double context = 0.0, shaders = 0.0, models = 0.0, scripts = 0.0;
 };
 
 // Throws ContentError when no GL context can be made.

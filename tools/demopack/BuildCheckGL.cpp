@@ -239,8 +239,12 @@ void checkScripts(Demo& demo, ProjectCheck& findings) {
 
 void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
     std::string error;
-    SDL_Init(0);
-    OffscreenGL gl = openOffscreenGL(error);
+    OffscreenGL gl;
+    {
+        Timer t(times.context);
+        SDL_Init(0);
+        gl = openOffscreenGL(error);
+    }
     if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error);
     theDemo = &demo;
     {

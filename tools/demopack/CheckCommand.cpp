@@ -25,14 +25,17 @@ int check(const std::string& project, bool verbose) {
         OutputCapture quiet;  // the readers narrate; check speaks through its findings only
         read = readChecked(project, findings, demo);
     }
+    const double reading = secondsSince(started);
     if (verbose)
         for (const std::string& file : findings.filesRead()) std::printf("read %s\n", file.c_str());
     BuildTimes times;
     if (read) checkBuilt(demo, findings, times);
     if (verbose) {
         const double total = secondsSince(started);
-        std::printf("checked in %.3f s: shader programs %.3f s (%.0f%%), models %.3f s, scripts %.3f s\n", total,
-                    times.shaders, total > 0 ? 100.0 * times.shaders / total : 0.0, times.models, times.scripts);
+        std::printf("checked in %.3f s: reading %.3f s, GL context %.3f s, shader programs %.3f s (%.0f%%), "
+                    "models %.3f s, scripts %.3f s\n",
+                    total, reading, times.context, times.shaders, total > 0 ? 100.0 * times.shaders / total : 0.0,
+                    times.models, times.scripts);
     }
     for (const Finding& f : findings.sortedFindings()) std::fprintf(stderr, "%s\n", findings.format(f).c_str());
     return findings.findings().empty() ? 0 : 1;
