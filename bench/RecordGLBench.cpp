@@ -1,0 +1,81 @@
+// Recording throughput at 1280x720 on the example show, in one process: the drawing alone (the
+// baseline), drawing with read-back and encoding one after another, and the pipelined recorder
+// (pixel buffers a frame or two behind, encoding on its own thread). x264 runs with the
+// recorder's preset, "veryfast". Run under xvfb-run, or without any X server.
+#include <benchmark/benchmark.h>
+
+#include <GL/glew.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "content/BinaryWriter.h"
+#include "content/Demo.h"
+#include "content/ProjectFile.h"
+#include "player/Recorder.h"
+#include "player/VideoFileSink.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kFolder = fs::temp_directory_path() / "record-bench";
+
+// Half a second of the example show from beat 16 at 60 fps, loaded once for every benchmark.
+RecordSession& session() {
+    static RecordSession* made = [] {
+        Demo demo;
+        content::readProjectFile(fs::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
+        content::BinaryWriter out;
+        demo.writeBinary(out);
+        fs::create_directories(kFolder);
+        std::ofstream(kFolder / "show.dat", std::ios::binary)
+            .write(reinterpret_cast<const char*>(out.bytes().data()), std::streamsize(out.bytes().size()));
+        PlayerOptions options;
+        options.content = (kFolder / "show.dat").string();
+        options.recordWidth = 1280, options.recordHeight = 720, options.fps = 60;
+        options.startBeat = 16.0f, options.endBeat = 17.0f;
+        av_log_set_level(AV_LOG_ERROR);  // x264 prints its statistics at every file's end otherwise
+        return new RecordSession("/nonexistent/player", options);
+    }();
+    return *made;
+}
+
+void setFrameRate(benchmark::State& state, long frames) {
+    state.counters["fps"] = benchmark::Counter(double(frames), benchmark::Counter::kIsRate);
+}
+
+void BM_RecordDrawingAlone(benchmark::State& state) {
+    RecordSession& show = session();
+    long frames = 0;
+    for (auto _ : state) {
+        for (long n = 0; n < show.frameCount(); ++n) show.drawFrame(n);
+        glFinish();
+        frames += show.frameCount();
+    }
+    setFrameRate(state, frames);
+}
+
+void recordInto(benchmark::State& state, RecordPipeline pipeline) {
+    RecordSession& show = session();
+    long frames = 0;
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<RecordSink>> sinks;
+        sinks.push_back(openVideoFile((kFolder / "bench.mp4").string(), show.format()));
+        frames += recordFrames(show, std::move(sinks), pipeline, false).frames;
+    }
+    setFrameRate(state, frames);
+}
+
+void BM_RecordSequential(benchmark::State& state) { recordInto(state, RecordPipeline::Sequential); }
+void BM_RecordPipelined(benchmark::State& state) { recordInto(state, RecordPipeline::Pipelined); }
+
+}  // namespace
+
+BENCHMARK(BM_RecordDrawingAlone)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_RecordSequential)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_RecordPipelined)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
