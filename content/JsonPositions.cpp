@@ -29,6 +29,10 @@ std::string JsonPositions::child(const std::string& path, size_t index) { return
 
 namespace {
 
+// Project files nest a few levels deep; below this depth positions are not kept, so that a
+// pathologically nested file cannot make the paths grow with the square of its depth.
+constexpr size_t kMaxDepth = 64;
+
 struct Container {
     bool object = false;
     bool expectKey = false;
@@ -53,11 +57,13 @@ JsonPositions::JsonPositions(std::string_view text) {
         const Container& c = open.back();
         return c.object ? child(c.path, c.key) : child(c.path, c.index);
     };
+    auto shallow = [&] { return open.size() <= kMaxDepth; };
     while (i < text.size()) {
         const char c = text[i];
         if (c == '{' || c == '[') {
-            values_.emplace(valuePath(), here);
-            open.push_back({c == '{', c == '{', 0, valuePath(), {}});
+            const std::string path = shallow() ? valuePath() : std::string();
+            if (shallow()) values_.emplace(path, here);
+            open.push_back({c == '{', c == '{', 0, path, {}});
             advance(i + 1);
         } else if (c == '}' || c == ']') {
             if (!open.empty()) open.pop_back();
@@ -76,15 +82,15 @@ JsonPositions::JsonPositions(std::string_view text) {
                 Container& o = open.back();
                 o.key = nlohmann::json::parse(token, nullptr, false).get<std::string>();
                 o.expectKey = false;
-                keys_.emplace(child(o.path, o.key), here);
-            } else {
+                if (shallow()) keys_.emplace(child(o.path, o.key), here);
+            } else if (shallow()) {
                 values_.emplace(valuePath(), here);
             }
             advance(end + 1);
         } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ':') {
             advance(i + 1);
         } else {
-            values_.emplace(valuePath(), here);
+            if (shallow()) values_.emplace(valuePath(), here);
             size_t end = i;
             while (end < text.size() && std::string_view(",]} \t\r\n").find(text[end]) == std::string_view::npos) ++end;
             advance(end);
