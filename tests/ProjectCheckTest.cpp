@@ -67,7 +67,7 @@ const Mistake kMistakes[] = {
      "project.json:1:1: no \"music\" in the project and no file resources/music.mp3 beside it"},
     {"node of an unknown type",
      "{\"music\": \"\", \"end_beat\": 8.0, \"bpm\": 120.0,\n \"graph\": {\"root\": 1, \"nodes\": [{\"id\": 1, \"def\": \"Tme\"}]}}",
-     "project.json:2:50: graph.nodes[0]: \"def\" names no node type: \"Tme\""},
+     "project.json:2:50: graph.nodes[0]: \"def\" names no node type: \"Tme\"; did you mean \"Time\"?"},
 };
 
 TEST(ProjectCheckTest, EachMistakeIsReportedWhereItIsAndNothingIsWritten) {

@@ -56,7 +56,9 @@ bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo) {
     check.checkContent();
     if (!check.findings().empty()) return false;
     content::readProjectFile(project, demo);
-    check.checkNodeTypes([](const std::string& type) { return Nodes::catalogue().find(type) != nullptr; });
+    std::vector<std::string> types;
+    for (size_t i = 0; i < Nodes::catalogue().size(); ++i) types.push_back(Nodes::catalogue()[i].name);
+    check.checkNodeTypes(types);
     return check.findings().empty();
 }
 

@@ -33,6 +33,8 @@ const Range kRanges[] = {
     {"Value", "type", 0, 16, "value type codes are 0 to 16"},
     {"Input", "type", 0, 16, "value type codes are 0 to 16"},
     {"Output", "type", 0, 16, "value type codes are 0 to 16"},
+    {"InputDef", "value_type", 0, 16, "value type codes are 0 to 16"},
+    {"OutputDef", "value_type", 0, 16, "value type codes are 0 to 16"},
 };
 
 }  // namespace

@@ -193,15 +193,17 @@ void ProjectCheck::checkFiles() {
                     " beside it: the music is always read from that file (" + files.resolve(kMusicFile).string() + ")");
 }
 
-void ProjectCheck::checkNodeTypes(const std::function<bool(const std::string&)>& typeExists) {
+void ProjectCheck::checkNodeTypes(const std::vector<std::string>& types) {
     if (!parsed_) return;
+    const std::set<std::string> known(types.begin(), types.end());
     auto checkGraph = [&](const Json& graph, const std::string& path) {
         const Json& nodes = content::jsonArray(graph, "nodes");
         for (size_t i = 0; i < nodes.size(); ++i) {
             const std::string def = content::jsonString(nodes[i], "def");
-            if (typeExists(def)) continue;
+            if (known.count(def)) continue;
             const std::string at = JsonPositions::child(JsonPositions::child(JsonPositions::child(path, "nodes"), i), "def");
-            add(at, describe(parentOf(at)) + ": \"def\" names no node type: " + quoted(def));
+            add(at, describe(parentOf(at)) + ": \"def\" names no node type: " + quoted(def) +
+                        didYouMean(nearestWord(def, types)));
         }
     };
     if (json_.contains("graphs")) {

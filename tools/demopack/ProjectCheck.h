@@ -3,7 +3,6 @@
 // finding carries the position of the value (or key) it is about.
 #pragma once
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,9 +30,9 @@ public:
 
     // Keys, types, names, tempo and the media files the project reads from its folder.
     void checkContent();
-    // Graph nodes whose "def" names no node type; run after the project was read, when the
+    // Graph nodes whose "def" is none of `types`; run after the project was read, when the
     // show's own node types are known.
-    void checkNodeTypes(const std::function<bool(const std::string&)>& typeExists);
+    void checkNodeTypes(const std::vector<std::string>& types);
 
     bool parsed() const { return parsed_; }
     const content::Json& json() const { return json_; }
