@@ -115,7 +115,7 @@ void OfflineAudio::onSample(AudioSample& sample) {
 void OfflineAudio::advanceTo(double seconds) {
     now_ = seconds;
     const auto frame = size_t(std::llround(std::max(0.0, seconds) * mix_->rate()));
-    mixedSound().analyse(mix_->blockHolding(frame), kMixBlockFrames * 2, 2);
+    if (const int16_t* block = mix_->blockBefore(frame)) mixedSound().analyse(block, kMixBlockFrames * 2, 2);
 }
 
 }  // namespace audio

@@ -27,27 +27,30 @@ void OfflineMix::fire(const void* key, const OfflineSound& sound, double seconds
     auto playing = playingUntil_.find(key);
     if (playing != playingUntil_.end() && seconds < playing->second) return;
     playingUntil_[key] = seconds + sound.seconds;
-    ducks_.emplace_back(seconds, seconds + sound.seconds);
-    // Live, the sample enters the first block mixed after the call; blocks already mixed are final.
-    const double blocks = std::ceil(seconds * rate_ / double(kMixBlockFrames));
-    const size_t block = std::max(size_t(std::max(0.0, blocks)), mixedFrames() / kMixBlockFrames);
-    if (sound.values && sound.frames > 0) pending_.push_back({{sound.values, sound.frames, 0}, block});
+    // Live, the device mixes a block ahead of what is heard, so a sample enters the block that
+    // holds the moment its event fired, unless that block is mixed already.
+    const double block = std::floor(seconds * rate_ / double(kMixBlockFrames));
+    const size_t start = std::max(size_t(std::max(0.0, block)), mixedFrames() / kMixBlockFrames);
+    // The volume comes back likewise with the block that holds the sample's end.
+    const double end = std::floor((seconds + sound.seconds) * rate_ / double(kMixBlockFrames));
+    ducks_.emplace_back(start, size_t(std::max(0.0, end)));
+    if (sound.values && sound.frames > 0) pending_.push_back({{sound.values, sound.frames, 0}, start});
 }
 
-const int16_t* OfflineMix::blockHolding(size_t frame) {
+const int16_t* OfflineMix::blockBefore(size_t frame) {
     const size_t block = frame / kMixBlockFrames;
-    mixThrough((block + 1) * kMixBlockFrames);
-    return out_.data() + block * kMixBlockFrames * 2;
+    if (block == 0) return nullptr;
+    mixThrough(block * kMixBlockFrames);
+    return out_.data() + (block - 1) * kMixBlockFrames * 2;
 }
 
 void OfflineMix::mixThrough(size_t frames) {
     while (mixedFrames() < frames) mixBlock();
 }
 
-// The music volume of a block is the one set when the device asks for it, at its start.
-bool OfflineMix::ducked(double seconds) const {
+bool OfflineMix::ducked(size_t block) const {
     return std::any_of(ducks_.begin(), ducks_.end(),
-                       [seconds](const auto& duck) { return duck.first <= seconds && seconds < duck.second; });
+                       [block](const auto& duck) { return duck.first <= block && block < duck.second; });
 }
 
 int16_t OfflineMix::musicValue(size_t index) const {
@@ -71,12 +74,11 @@ void OfflineMix::startVoices(size_t block) {
 
 void OfflineMix::mixBlock() {
     const size_t block = mixedFrames() / kMixBlockFrames;
-    const double start = double(block * kMixBlockFrames) / rate_;
-    std::erase_if(ducks_, [start](const auto& duck) { return duck.second <= start; });
+    std::erase_if(ducks_, [block](const auto& duck) { return duck.second <= block; });
     startVoices(block);
     const size_t first = out_.size();
     out_.resize(first + kMixBlockFrames * 2);
-    const int volume = ducked(start) ? kDuckedVolume : kFullVolume;
+    const int volume = ducked(block) ? kDuckedVolume : kFullVolume;
     const size_t musicFirst = musicStart_ * 2 + first;
     for (size_t i = 0; i < kMixBlockFrames * 2; ++i) out_[first + i] = addClipped(0, musicValue(musicFirst + i), volume);
     for (Voice& voice : channels_) {

@@ -1,6 +1,5 @@
-// The show's sound mixed ahead of time for a recording, block by block as the device would mix
-// it live: the music, ducked to 100/128 while any sample plays, and samples starting at the first
-// block after their event fired.
+// The show's sound mixed for a recording, block by block as the device mixes it live: the music,
+// ducked to 100/128 while any sample plays, and samples starting in the block of their event.
 #pragma once
 #include <array>
 #include <cstddef>
@@ -32,9 +31,10 @@ public:
     // ducks the music). `key` names the sample.
     void fire(const void* key, const OfflineSound& sound, double seconds);
 
-    // Mixes every block up to the one that holds frame `frame` and returns that block's
-    // 2 x kMixBlockFrames values.
-    const int16_t* blockHolding(size_t frame);
+    // Mixes every block before the one that holds frame `frame` and returns the last of them
+    // (2 x kMixBlockFrames values), or null when there is none: live, that is the block the
+    // device has mixed last while `frame` is heard.
+    const int16_t* blockBefore(size_t frame);
     // Mixes up to `frames` frames (whole blocks); the values before are final.
     void mixThrough(size_t frames);
 
@@ -54,7 +54,7 @@ private:
     };
 
     void mixBlock();
-    bool ducked(double seconds) const;
+    bool ducked(size_t block) const;
     int16_t musicValue(size_t index) const;
     void startVoices(size_t block);
 
@@ -66,7 +66,7 @@ private:
     std::array<Voice, kMixChannels> channels_{};
     std::vector<Pending> pending_;
     std::map<const void*, double> playingUntil_;
-    std::vector<std::pair<double, double>> ducks_;  // [from, to) in seconds
+    std::vector<std::pair<size_t, size_t>> ducks_;  // blocks [from, to) that play the music ducked
 };
 
 }  // namespace audio

@@ -19,7 +19,7 @@ void BM_OfflineMixMinute(benchmark::State& state) {
     for (auto _ : state) {
         audio::OfflineMix mix(music, 0, false, kRate);
         for (int half = 0; half < kSeconds * 2; ++half) {
-            mix.blockHolding(size_t(half) * kRate / 2);
+            mix.blockBefore(size_t(half) * kRate / 2);
             mix.fire(&sound, sound, half * 0.5);
         }
         mix.mixThrough(size_t(kRate) * kSeconds);

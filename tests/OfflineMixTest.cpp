@@ -16,14 +16,14 @@ int16_t at(const OfflineMix& mix, size_t frame) { return mix.values()[frame * 2]
 
 }  // namespace
 
-// A sample fired inside block 2 starts with block 3; the music is ducked to 100/128 from that
+// A sample fired inside block 2 starts with block 3, block 2 being mixed already; the music is ducked to 100/128 from that
 // block until the sample's duration has passed, and the sample does not restart while it plays.
 TEST(OfflineMixTest, SamplesStartOnTheNextBlockAndDuckTheMusicWhilePlaying) {
     OfflineMix mix(constant(20 * kMixBlockFrames, 1280), 0, false, kRate);
     const std::vector<int16_t> click = constant(kMixBlockFrames, 500);
-    const OfflineSound sound{click.data(), kMixBlockFrames, 0.35};  // ducks blocks 3 to 5
+    const OfflineSound sound{click.data(), kMixBlockFrames, 0.45};  // ducks blocks 3 to 5
     const int key = 0;
-    mix.blockHolding(2 * kMixBlockFrames + 10);
+    mix.blockBefore(3 * kMixBlockFrames + 10);
     mix.fire(&key, sound, 0.21);
     mix.fire(&key, sound, 0.3);  // still playing: ignored
     mix.mixThrough(10 * kMixBlockFrames);
