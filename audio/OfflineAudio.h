@@ -14,10 +14,10 @@ namespace audio {
 
 class OfflineAudio {
 public:
-    // Opens SDL audio on its dummy driver (nothing is heard), decodes the samples and the music
-    // from `startSeconds` on, and takes over sample playback. `musicFrameLimit` bounds how much of
-    // the music is decoded. False with `error` set when the device or the music fails.
-    bool open(Demo& demo, double startSeconds, bool loopMusic, size_t musicFrameLimit, std::string& error);
+    // Opens SDL audio on its dummy driver (nothing is heard), decodes the samples, readies the
+    // music from `startSeconds` on, and takes over sample playback. False with `error` set when
+    // the device fails; music that cannot be decoded is silence, as it is live.
+    bool open(Demo& demo, double startSeconds, bool loopMusic, std::string& error);
     // Hands sample playback back and closes the device.
     void close();
     ~OfflineAudio() { close(); }
@@ -34,6 +34,7 @@ private:
     std::unique_ptr<OfflineMix> mix_;
     double now_ = 0.0;
     bool open_ = false;
+    bool analysed_ = false;
 };
 
 }  // namespace audio

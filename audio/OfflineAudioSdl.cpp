@@ -2,7 +2,10 @@
 #include <SDL_mixer.h>
 #include <libmodplug/modplug.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 
 #include "audio/Audio.h"
 #include "audio/MixedSound.h"
@@ -23,8 +26,37 @@ bool isModule(const ByteBuffer& bytes) {
     return module;
 }
 
-// SDL_mixer's own settings for modules, with the song's loop off so that its end is an end.
-bool renderModule(const ByteBuffer& bytes, size_t frameLimit, std::vector<int16_t>& out) {
+// A module rendered block by block as SDL_mixer plays it: libmodplug with SDL_mixer's settings,
+// the song's own loop off, the volume set as libmodplug's master volume (SDL_mixer's 0..128
+// doubled), and played again from its start when the music loops.
+class ModuleMusic : public MusicSource {
+public:
+    ModuleMusic(ModPlugFile* module, bool loop) : module_(module), loop_(loop) {}
+    ~ModuleMusic() override { ModPlug_Unload(module_); }
+
+    void render(int16_t* out, size_t frames, int volume) override {
+        ModPlug_SetMasterVolume(module_, unsigned(volume) * 2);
+        size_t done = 0;
+        bool restarted = false;
+        while (done < frames) {
+            const int read = ModPlug_Read(module_, out + done * 2, int((frames - done) * 4));
+            if (read > 0) {
+                done += size_t(read) / 4, restarted = false;
+                continue;
+            }
+            if (!loop_ || restarted) break;  // a module that renders nothing at all stays silent
+            ModPlug_Seek(module_, 0);
+            restarted = true;
+        }
+        std::fill(out + done * 2, out + frames * 2, int16_t(0));
+    }
+
+private:
+    ModPlugFile* module_;
+    bool loop_;
+};
+
+std::unique_ptr<MusicSource> loadModule(const ByteBuffer& bytes, double startSeconds, bool loop) {
     ModPlug_Settings settings;
     ModPlug_GetSettings(&settings);
     settings.mFlags = MODPLUG_ENABLE_OVERSAMPLING;
@@ -41,17 +73,9 @@ bool renderModule(const ByteBuffer& bytes, size_t frameLimit, std::vector<int16_
     settings.mLoopCount = 0;
     ModPlug_SetSettings(&settings);
     ModPlugFile* module = ModPlug_Load(bytes.begin(), int(bytes.length));
-    if (!module) return false;
-    constexpr size_t kChunkFrames = 4096;
-    while (out.size() / 2 < frameLimit) {
-        const size_t at = out.size();
-        out.resize(at + kChunkFrames * 2);
-        const int read = ModPlug_Read(module, out.data() + at, int(kChunkFrames * 4));
-        out.resize(at + size_t(std::max(read, 0)) / 2);
-        if (read <= 0) break;
-    }
-    ModPlug_Unload(module);
-    return true;
+    if (!module) return nullptr;
+    if (startSeconds > 0) ModPlug_Seek(module, int(startSeconds * 1000));  // as SDL_mixer positions modules
+    return std::make_unique<ModuleMusic>(module, loop);
 }
 
 // Other formats decode whole through SDL_mixer, converted by SDL to the device's format and rate
@@ -66,12 +90,18 @@ bool decodeWhole(const ByteBuffer& bytes, std::vector<int16_t>& out) {
     return true;
 }
 
-bool decodeMusic(const ByteBuffer& bytes, size_t frameLimit, std::vector<int16_t>& out, std::string& error) {
-    if (!bytes.present() || bytes.length == 0) return true;
-    if (bytes.length > INT_MAX) return error = "the music is too large to decode", false;
-    if (isModule(bytes) ? renderModule(bytes, frameLimit, out) : decodeWhole(bytes, out)) return true;
-    error = std::string("cannot decode the music: ") + Mix_GetError();
-    return false;
+// The music as the mix's source; silence when there is none or it cannot be decoded, as live.
+std::unique_ptr<MusicSource> loadMusic(const ByteBuffer& bytes, double startSeconds, bool loop) {
+    std::vector<int16_t> values;
+    if (!bytes.present() || bytes.length == 0 || bytes.length > INT_MAX) return std::make_unique<DecodedMusic>(values, 0, loop);
+    if (isModule(bytes)) {
+        if (auto module = loadModule(bytes, startSeconds, loop)) return module;
+    } else if (decodeWhole(bytes, values)) {
+        const auto startFrame = size_t(std::llround(startSeconds * deviceSpec().frequency));
+        return std::make_unique<DecodedMusic>(std::move(values), startFrame, loop);
+    }
+    std::fprintf(stderr, "The music cannot be decoded; the recording is silent where it would play\n");
+    return std::make_unique<DecodedMusic>(std::move(values), 0, loop);
 }
 
 OfflineSound soundOf(const AudioSample& sample) {
@@ -81,19 +111,15 @@ OfflineSound soundOf(const AudioSample& sample) {
 
 }  // namespace
 
-bool OfflineAudio::open(Demo& demo, double startSeconds, bool loopMusic, size_t musicFrameLimit,
-                        std::string& error) {
+bool OfflineAudio::open(Demo& demo, double startSeconds, bool loopMusic, std::string& error) {
     close();
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return error = std::string("SDL audio: ") + SDL_GetError(), false;
     open_ = true;
     if (!openDevice(demo.musicSampleRate)) return error = std::string("audio: ") + Mix_GetError(), false;
     for (auto& sample : demo.audioSamples) sample->decode();
-    const int rate = deviceSpec().frequency;
-    const auto startFrame = size_t(std::llround(startSeconds * rate));
-    std::vector<int16_t> music;
-    if (!decodeMusic(demo.music, startFrame + musicFrameLimit, music, error)) return false;
-    mix_ = std::make_unique<OfflineMix>(std::move(music), startFrame, loopMusic, rate);
+    mix_ = std::make_unique<OfflineMix>(loadMusic(demo.music, startSeconds, loopMusic), deviceSpec().frequency);
+    analysed_ = demo.music.length > 0;  // live, a show without music has no analysis at all
     mixedSound();
     active = this;
     setSampleListener(onSample);
@@ -115,7 +141,8 @@ void OfflineAudio::onSample(AudioSample& sample) {
 void OfflineAudio::advanceTo(double seconds) {
     now_ = seconds;
     const auto frame = size_t(std::llround(std::max(0.0, seconds) * mix_->rate()));
-    if (const int16_t* block = mix_->blockBefore(frame)) mixedSound().analyse(block, kMixBlockFrames * 2, 2);
+    const int16_t* block = mix_->blockBefore(frame);
+    if (block && analysed_) mixedSound().analyse(block, kMixBlockFrames * 2, 2);
 }
 
 }  // namespace audio

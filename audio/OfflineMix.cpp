@@ -18,10 +18,20 @@ int16_t addClipped(int16_t into, int16_t value, int volume) {
 
 }  // namespace
 
-OfflineMix::OfflineMix(std::vector<int16_t> music, size_t musicStart, bool loopMusic, int rate)
-    : music_(std::move(music)), musicStart_(musicStart), loopMusic_(loopMusic), rate_(rate) {
-    music_.resize(music_.size() / 2 * 2);
+DecodedMusic::DecodedMusic(std::vector<int16_t> values, size_t startFrame, bool loop)
+    : values_(std::move(values)), next_(startFrame * 2), loop_(loop) {
+    values_.resize(values_.size() / 2 * 2);
+    if (loop_ && !values_.empty()) next_ %= values_.size();
 }
+
+void DecodedMusic::render(int16_t* out, size_t frames, int volume) {
+    for (size_t i = 0; i < frames * 2; ++i, ++next_) {
+        if (loop_ && next_ == values_.size()) next_ = 0;
+        out[i] = next_ < values_.size() ? addClipped(0, values_[next_], volume) : 0;
+    }
+}
+
+OfflineMix::OfflineMix(std::unique_ptr<MusicSource> music, int rate) : music_(std::move(music)), rate_(rate) {}
 
 void OfflineMix::fire(const void* key, const OfflineSound& sound, double seconds) {
     auto playing = playingUntil_.find(key);
@@ -53,12 +63,6 @@ bool OfflineMix::ducked(size_t block) const {
                        [block](const auto& duck) { return duck.first <= block && block < duck.second; });
 }
 
-int16_t OfflineMix::musicValue(size_t index) const {
-    if (music_.empty()) return 0;
-    if (index >= music_.size() && !loopMusic_) return 0;
-    return music_[index % music_.size()];
-}
-
 // Samples take the lowest free channel, as SDL_mixer's "first free channel" does.
 void OfflineMix::startVoices(size_t block) {
     for (auto it = pending_.begin(); it != pending_.end();) {
@@ -79,8 +83,7 @@ void OfflineMix::mixBlock() {
     const size_t first = out_.size();
     out_.resize(first + kMixBlockFrames * 2);
     const int volume = ducked(block) ? kDuckedVolume : kFullVolume;
-    const size_t musicFirst = musicStart_ * 2 + first;
-    for (size_t i = 0; i < kMixBlockFrames * 2; ++i) out_[first + i] = addClipped(0, musicValue(musicFirst + i), volume);
+    music_->render(out_.data() + first, kMixBlockFrames, volume);
     for (Voice& voice : channels_) {
         if (!voice.values) continue;
         const size_t frames = std::min(kMixBlockFrames, voice.frames - voice.played);

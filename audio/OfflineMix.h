@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace audio {
@@ -20,11 +21,29 @@ struct OfflineSound {
     double seconds = 0.0;
 };
 
+// Where the mix takes its music from, one block after the other.
+class MusicSource {
+public:
+    virtual ~MusicSource() = default;
+    // The next `frames` stereo frames at `volume` out of 128 into `out`; silence past the end.
+    virtual void render(int16_t* out, size_t frames, int volume) = 0;
+};
+
+// Music decoded whole: scaled as SDL mixes (truncating), from a start frame, repeated or not.
+class DecodedMusic : public MusicSource {
+public:
+    DecodedMusic(std::vector<int16_t> values, size_t startFrame, bool loop);
+    void render(int16_t* out, size_t frames, int volume) override;
+
+private:
+    std::vector<int16_t> values_;
+    size_t next_;  // index into values_
+    bool loop_;
+};
+
 class OfflineMix {
 public:
-    // `music` is interleaved stereo at `rate`; the mix starts `musicStart` frames into it and
-    // repeats it when `loopMusic`, else falls silent after it.
-    OfflineMix(std::vector<int16_t> music, size_t musicStart, bool loopMusic, int rate);
+    OfflineMix(std::unique_ptr<MusicSource> music, int rate);
 
     // A sample's event fired `seconds` after the start. Like live play, a sample that is still
     // playing is not started again, and one that finds every channel busy is not heard (it still
@@ -55,12 +74,9 @@ private:
 
     void mixBlock();
     bool ducked(size_t block) const;
-    int16_t musicValue(size_t index) const;
     void startVoices(size_t block);
 
-    std::vector<int16_t> music_;
-    size_t musicStart_;
-    bool loopMusic_;
+    std::unique_ptr<MusicSource> music_;
     int rate_;
     std::vector<int16_t> out_;
     std::array<Voice, kMixChannels> channels_{};

@@ -17,7 +17,7 @@ void BM_OfflineMixMinute(benchmark::State& state) {
     const std::vector<int16_t> click(size_t(kRate / 4) * 2, 1000);
     const audio::OfflineSound sound{click.data(), click.size() / 2, 0.25};
     for (auto _ : state) {
-        audio::OfflineMix mix(music, 0, false, kRate);
+        audio::OfflineMix mix(std::make_unique<audio::DecodedMusic>(music, 0, false), kRate);
         for (int half = 0; half < kSeconds * 2; ++half) {
             mix.blockBefore(size_t(half) * kRate / 2);
             mix.fire(&sound, sound, half * 0.5);

@@ -25,10 +25,8 @@ RecordSession::RecordSession(const std::string& executablePath, const PlayerOpti
     bringUpGl(options.recordWidth, options.recordHeight);
     loadShow(executablePath, options);
     planFrames(options);
-    // Live play decodes the music to its end only when it loops; a recording needs what it covers.
-    const size_t limit = soundFrames() + audio::kMixBlockFrames;
     std::string error;
-    if (!sound_.open(*demo_, startSeconds_, !contentFromExecutable, limit, error)) throw RecordError(error);
+    if (!sound_.open(*demo_, startSeconds_, !contentFromExecutable, error)) throw RecordError(error);
     format_.sampleRate = sound_.mix().rate();
 }
 

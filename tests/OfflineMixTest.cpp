@@ -19,7 +19,7 @@ int16_t at(const OfflineMix& mix, size_t frame) { return mix.values()[frame * 2]
 // A sample fired inside block 2 starts with block 3, block 2 being mixed already; the music is ducked to 100/128 from that
 // block until the sample's duration has passed, and the sample does not restart while it plays.
 TEST(OfflineMixTest, SamplesStartOnTheNextBlockAndDuckTheMusicWhilePlaying) {
-    OfflineMix mix(constant(20 * kMixBlockFrames, 1280), 0, false, kRate);
+    OfflineMix mix(std::make_unique<audio::DecodedMusic>(constant(20 * kMixBlockFrames, 1280), 0, false), kRate);
     const std::vector<int16_t> click = constant(kMixBlockFrames, 500);
     const OfflineSound sound{click.data(), kMixBlockFrames, 0.45};  // ducks blocks 3 to 5
     const int key = 0;
@@ -44,7 +44,7 @@ TEST(OfflineMixTest, SamplesClipAndTheMusicLoopsOrEnds) {
     const std::vector<int16_t> loud = constant(2 * kMixBlockFrames, 30000);
     const int first = 0, second = 0;
     for (bool loop : {true, false}) {
-        OfflineMix mix(music, 1, loop, kRate);
+        OfflineMix mix(std::make_unique<audio::DecodedMusic>(music, 1, loop), kRate);
         mix.fire(&first, {loud.data(), 2 * kMixBlockFrames, 0.0}, 0.0);
         mix.fire(&second, {loud.data(), 2 * kMixBlockFrames, 0.0}, 0.0);
         mix.mixThrough(3 * kMixBlockFrames);

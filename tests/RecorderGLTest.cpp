@@ -206,46 +206,92 @@ TEST(RecorderGLTest, ErrorsExitWithOneLineAndLeaveNothingBehind) {
     EXPECT_TRUE(fs::exists(dir.path() / "taken/keep.txt"));
 }
 
-// The offline mix against what the live player sends to SDL's disk audio driver for the same
-// show, with the music (1.5 s) looping before the end (2 s). The click's event lasts a beat, so the
-// click plays twice (it may start again once it has ended). Live, the loading-done sound plays
-// over the first third of a second, which a recording leaves out.
+// The same show recorded (audio.wav) and played live into SDL's disk audio driver, the live
+// stream aligned on the offline one where both hear the music alone, half a second in (live, the
+// loading-done sound plays over the first third of a second, which a recording leaves out).
+struct BothMixes {
+    std::vector<int16_t> offline, heard;
+    size_t shift = 0;  // heard[shift + i] is offline[i]
+    size_t frames = 0;  // frames compared, short of the end where the live show may stop early
+};
+constexpr size_t kProbe = kRate / 2;
+
+void recordAndPlay(const fs::path& folder, BothMixes& mixes) {
+    ASSERT_EQ(record(folder, "--frames frames --size 64x36 --fps 30 show.dat"), 0);
+    const std::string live = "cd '" + folder.string() + "' && env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=live.raw '" +
+                             DEMO_BINARY_DIR + "/demoplayer' --window 64x36 show.dat > live.log 2>&1";
+    ASSERT_EQ(std::system(live.c_str()), 0);
+    mixes.offline = wavValues(folder / "frames/audio.wav");
+    const std::vector<uint8_t> bytes = testing_support::readFile(folder / "live.raw");
+    mixes.heard.resize(bytes.size() / 2);
+    std::memcpy(mixes.heard.data(), bytes.data(), mixes.heard.size() * 2);
+    const size_t probeLength = 256;
+    const auto probe = mixes.offline.begin() + kProbe * 2;
+    while (mixes.shift + kProbe + probeLength <= mixes.heard.size() / 2 &&
+           !std::equal(probe, probe + probeLength * 2, mixes.heard.begin() + (mixes.shift + kProbe) * 2))
+        ++mixes.shift;
+    mixes.frames = mixes.offline.size() / 2 - 4096;
+    ASSERT_GE(mixes.heard.size() / 2, mixes.shift + mixes.frames) << "no aligned live music";
+}
+
+bool sameBetween(const BothMixes& mixes, size_t from, size_t to) {
+    return std::equal(mixes.offline.begin() + from * 2, mixes.offline.begin() + to * 2,
+                      mixes.heard.begin() + (mixes.shift + from) * 2);
+}
+
+// The music (1.5 s) loops before the end (2 s). The click's event lasts a beat, so the click plays
+// twice (it may start again once it has ended).
 TEST(RecorderGLTest, OfflineMixMatchesTheLiveMix) {
     ScratchDir dir("record-live");
     const std::vector<int16_t> tones = music(kRate * 3 / 2);
     writeShow(dir.path(), 3.5f, tones);
-    ASSERT_EQ(record(dir.path(), "--frames frames --size 64x36 --fps 30 show.dat"), 0);
-    const std::string live = "cd '" + dir.path().string() +
-                             "' && env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=live.raw '" + DEMO_BINARY_DIR +
-                             "/demoplayer' --window 64x36 show.dat > live.log 2>&1";
-    ASSERT_EQ(std::system(live.c_str()), 0);
-    const std::vector<int16_t> offline = wavValues(dir.path() / "frames/audio.wav");
-    const std::vector<uint8_t> liveBytes = testing_support::readFile(dir.path() / "live.raw");
-    std::vector<int16_t> heard(liveBytes.size() / 2);
-    std::memcpy(heard.data(), liveBytes.data(), heard.size() * 2);
-
-    // Aligned where both hear the music alone, half a second in.
-    const size_t probe = kRate / 2, probeLength = 256;
-    size_t shift = 0;
-    while (shift + probe + probeLength <= heard.size() / 2 &&
-           !std::equal(offline.begin() + probe * 2, offline.begin() + (probe + probeLength) * 2,
-                       heard.begin() + (shift + probe) * 2))
-        ++shift;
-    ASSERT_GE(heard.size() / 2, shift + offline.size() / 2 - 4096) << "no aligned live music";
-    const size_t frames = offline.size() / 2 - 4096;
+    BothMixes mixes;
+    recordAndPlay(dir.path(), mixes);
+    if (HasFatalFailure()) return;
     auto clickStart = [&](const std::vector<int16_t>& values, size_t from) {
-        size_t i = probe;
-        while (i < frames && values[(from + i) * 2] == tones[i % (tones.size() / 2) * 2]) ++i;
+        size_t i = kProbe;
+        while (i < mixes.frames && values[(from + i) * 2] == tones[i % (tones.size() / 2) * 2]) ++i;
         return i;
     };
-    const size_t offlineClick = clickStart(offline, 0), liveClick = clickStart(heard, shift);
+    const size_t offlineClick = clickStart(mixes.offline, 0), liveClick = clickStart(mixes.heard, mixes.shift);
     EXPECT_NEAR(double(liveClick), double(offlineClick), 1024.0) << "the first click's onsets";
-    // After both clicks and their ducking, past the loop point at 1.5 s, the music alone again.
-    const size_t afterLoop = kRate * 8 / 5;
-    EXPECT_TRUE(std::equal(offline.begin() + afterLoop * 2, offline.begin() + frames * 2,
-                           heard.begin() + (shift + afterLoop) * 2));
+    EXPECT_TRUE(sameBetween(mixes, kRate * 8 / 5, mixes.frames)) << "after the clicks, past the loop point";
     // Each click and each return of the volume may fall one block apart, the rest is the same.
-    std::vector<float> a(frames), b(frames);
-    for (size_t i = 0; i < frames; ++i) a[i] = offline[i * 2], b[i] = heard[(shift + i) * 2];
-    EXPECT_LT(relativeRms(a, b, int(probe), int(frames), 0), 0.12);
+    std::vector<float> a(mixes.frames), b(mixes.frames);
+    for (size_t i = 0; i < mixes.frames; ++i) a[i] = mixes.offline[i * 2], b[i] = mixes.heard[(mixes.shift + i) * 2];
+    EXPECT_LT(relativeRms(a, b, int(kProbe), int(mixes.frames), 0), 0.12);
+}
+
+// A four-channel module whose only pattern plays a looped square wave and jumps back to its start
+// after 9 rows (1.08 s): up to that jump libmodplug renders offline exactly what SDL_mixer plays.
+TEST(RecorderGLTest, ModuleMusicMatchesTheLivePlayer) {
+    std::vector<int16_t> none;
+    ScratchDir dir("record-module");
+    writeShow(dir.path(), 3.5f, none);
+    std::vector<uint8_t> module(1084 + 1024, 0);
+    const uint8_t sample[8] = {2, 0, 0, 64, 0, 0, 2, 0};  // 1024 bytes, volume 64, looped whole
+    std::copy(sample, sample + 8, module.begin() + 42);
+    module[950] = 1;
+    module[951] = 127;
+    std::copy_n("M.K.", 4, module.begin() + 1080);
+    const uint8_t note[4] = {0x01, 0xAC, 0x10, 0x00}, jump[4] = {0x00, 0x00, 0x0B, 0x00};
+    std::copy(note, note + 4, module.begin() + 1084);
+    std::copy(jump, jump + 4, module.begin() + 1084 + 8 * 16);
+    for (int i = 0; i < 1024; ++i) module.push_back(i / 16 % 2 ? 0xC0 : 0x40);
+    const std::vector<uint8_t> text = testing_support::readFile(dir.path() / "project.json");
+    content::Json project = content::Json::parse(std::string(text.begin(), text.end()));
+    project["music"] = content::base64Encode(module.data(), module.size());
+    project.erase("audio_samples");
+    project["events"].erase(1);
+    testing_support::writeFile(dir.path() / "project.json", project.dump());
+    Demo demo;
+    content::readProjectFile(dir.path() / "project.json", demo);
+    content::BinaryWriter out;
+    demo.writeBinary(out);
+    testing_support::writeFile(dir.path() / "show.dat", out.bytes());
+    BothMixes mixes;
+    recordAndPlay(dir.path(), mixes);
+    if (HasFatalFailure()) return;
+    EXPECT_GT(*std::max_element(mixes.offline.begin(), mixes.offline.end()), 1000) << "the module is heard";
+    EXPECT_TRUE(sameBetween(mixes, kProbe, kRate * 27 / 25));
 }
