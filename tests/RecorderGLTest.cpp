@@ -175,6 +175,11 @@ TEST(RecorderGLTest, ShortShowRecordsFrameExactPicturesAndItsSound) {
         EXPECT_EQ(mixed[frame * 2], musicValues[frame * 2] * 100 / 128 + kClickValue) << "frame " << frame;
     EXPECT_TRUE(fs::exists(dir.path() / "frames/frame_000059.png"));
     EXPECT_FALSE(fs::exists(dir.path() / "frames/frame_000060.png"));
+    // A second recording is the same, picture for picture and sample for sample.
+    ASSERT_EQ(record(dir.path(), "--frames again --size 320x180 --fps 30 show.dat"), 0);
+    for (const char* file : {"audio.wav", "frame_000000.png", "frame_000031.png", "frame_000059.png"})
+        EXPECT_EQ(testing_support::readFile(dir.path() / "frames" / file),
+                  testing_support::readFile(dir.path() / "again" / file)) << file;
 
     // The AAC track against the mix, up to the click, where the sound is the music alone.
     std::vector<float> expected(onset);
