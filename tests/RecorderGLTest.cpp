@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <numeric>
 
+#include <SDL_image.h>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -51,15 +53,18 @@ std::vector<int16_t> music(int frames) {
     return values;
 }
 
-// bpm 120 and beat offset 0.5: 2 s to the end beat 3.5, and the grey level of the picture is
-// (beat + 0.5) / 4; a click of 0.25 s fires at beat 1.5, one second in.
+// bpm 120 and beat offset 0.5: 2 s to the end beat 3.5. The grey level of the picture's left half
+// is (beat + 0.5) / 4, that of its right half the sound level / 16384; a click of 0.25 s fires at
+// beat 1.5, one second in.
 void writeShow(const fs::path& folder, float endBeat, const std::vector<int16_t>& musicValues) {
     fs::create_directories(folder / "resources");
     testing_support::writeFile(folder / "resources/default.vert",
                                "#version 150\nin vec3 vp;\nvoid main() { gl_Position = vec4(vp, 1.0); }\n");
     testing_support::writeFile(folder / "resources/beat.frag",
-                               "#version 150\nuniform float beat;\nout vec4 colour;\n"
-                               "void main() { colour = vec4(vec3((beat + 0.5) / 4.0), 1.0); }\n");
+                               "#version 150\nuniform float beat;\nuniform int sound;\nuniform vec2 resolution;\n"
+                               "out vec4 colour;\nvoid main() {\n"
+                               "  float grey = gl_FragCoord.x < resolution.x * 0.5 ? (beat + 0.5) / 4.0 : sound / 16384.0;\n"
+                               "  colour = vec4(vec3(grey), 1.0);\n}\n");
     testing_support::writeFile(folder / "resources/click.wav",
                                wavFile(std::vector<int16_t>(size_t(kRate / 4) * 2, kClickValue)));
     const std::vector<uint8_t> musicFile = wavFile(musicValues);
@@ -88,7 +93,7 @@ int record(const fs::path& folder, const std::string& arguments) {
 
 struct Decoded {
     int width = 0, height = 0;
-    std::vector<int> centreLuma;  // of every frame
+    std::vector<int> luma;  // of every frame, a quarter across and half-way up
     std::vector<float> left;      // the sound's left channel
 };
 
@@ -110,7 +115,7 @@ Decoded decode(const fs::path& file) {
         while (avcodec_receive_frame(decoder, frame) == 0) {
             if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
                 result.width = frame->width, result.height = frame->height;
-                result.centreLuma.push_back(frame->data[0][frame->height / 2 * frame->linesize[0] + frame->width / 2]);
+                result.luma.push_back(frame->data[0][frame->height / 2 * frame->linesize[0] + frame->width / 4]);
             } else {
                 const auto* left = reinterpret_cast<const float*>(frame->extended_data[0]);
                 result.left.insert(result.left.end(), left, left + frame->nb_samples);
@@ -159,11 +164,11 @@ TEST(RecorderGLTest, ShortShowRecordsFrameExactPicturesAndItsSound) {
     const Decoded video = decode(dir.path() / "show.mp4");
     EXPECT_EQ(video.width, 320);
     EXPECT_EQ(video.height, 180);
-    ASSERT_EQ(video.centreLuma.size(), 60u);  // 2 s at 30 fps
-    for (size_t n = 0; n < video.centreLuma.size(); ++n) {
+    ASSERT_EQ(video.luma.size(), 60u);  // 2 s at 30 fps
+    for (size_t n = 0; n < video.luma.size(); ++n) {
         const double beat = double(n) / 30 * 120 / 60 - 0.5;
         const double grey = (beat + 0.5) / 4 * 255;
-        EXPECT_NEAR(video.centreLuma[n], 16 + grey * 219 / 255, 1.5) << "frame " << n << ", one frame is 3.6 apart";
+        EXPECT_NEAR(video.luma[n], 16 + grey * 219 / 255, 1.5) << "frame " << n << ", one frame is 3.6 apart";
     }
 
     // Before the click's block the mix is the music itself; from it on, the ducked music plus the click.
@@ -175,6 +180,19 @@ TEST(RecorderGLTest, ShortShowRecordsFrameExactPicturesAndItsSound) {
         EXPECT_EQ(mixed[frame * 2], musicValues[frame * 2] * 100 / 128 + kClickValue) << "frame " << frame;
     EXPECT_TRUE(fs::exists(dir.path() / "frames/frame_000059.png"));
     EXPECT_FALSE(fs::exists(dir.path() / "frames/frame_000060.png"));
+    // The sound level of frame n is that of the last block mixed before its time, as live.
+    for (int n : {0, 1, 17, 44}) {
+        const size_t block = size_t(n) * kRate / 30 / 1024;
+        int level = 0;
+        for (size_t i = 0; block > 0 && i < 100; ++i) level += std::abs(mixed[(block - 1) * 2048 + i]);
+        char name[32];
+        std::snprintf(name, sizeof name, "frame_%06d.png", n);
+        SDL_Surface* picture = IMG_Load((dir.path() / "frames" / name).c_str());
+        ASSERT_NE(picture, nullptr) << name;
+        const auto* pixel = static_cast<const uint8_t*>(picture->pixels) + 90 * picture->pitch + 240 * picture->format->BytesPerPixel;
+        EXPECT_NEAR(pixel[0], level / 100 / 16384.0 * 255, 1.0) << name;
+        SDL_FreeSurface(picture);
+    }
     // A second recording is the same, picture for picture and sample for sample.
     ASSERT_EQ(record(dir.path(), "--frames again --size 320x180 --fps 30 show.dat"), 0);
     for (const char* file : {"audio.wav", "frame_000000.png", "frame_000031.png", "frame_000059.png"})
