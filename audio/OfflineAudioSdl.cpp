@@ -114,7 +114,9 @@ OfflineSound soundOf(const AudioSample& sample) {
 bool OfflineAudio::open(Demo& demo, double startSeconds, bool loopMusic, std::string& error) {
     close();
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return error = std::string("SDL audio: ") + SDL_GetError(), false;
+    const int started = SDL_InitSubSystem(SDL_INIT_AUDIO);
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // live audio opened later in the process keeps its driver
+    if (started != 0) return error = std::string("SDL audio: ") + SDL_GetError(), false;
     open_ = true;
     if (!openDevice(demo.musicSampleRate)) return error = std::string("audio: ") + Mix_GetError(), false;
     for (auto& sample : demo.audioSamples) sample->decode();
