@@ -1,7 +1,9 @@
 #include "player/Recorder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 
 extern "C" {
@@ -17,10 +19,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Ctrl-C or a termination request ends the recording between frames, so that the sinks can
+// remove their unfinished output instead of leaving it behind.
+std::atomic<bool> interrupted{false};
+void interrupt(int) { interrupted = true; }
+
 // "frame 120/300  45.2 fps  0:04 left", rewritten in place at most four times a second.
 class ProgressLine {
 public:
     ProgressLine(long total, bool shown) : total_(total), shown_(shown) {}
+    // A line cut short by an error is ended, so that the error gets a line of its own.
+    ~ProgressLine() {
+        if (printed_ != Clock::time_point{} && !ended_) std::fputc('\n', stderr);
+    }
     void update(long done) {
         const auto now = Clock::now();
         if (!shown_ || (now - printed_ < std::chrono::milliseconds(250) && done < total_)) return;
@@ -29,7 +40,7 @@ public:
         const double fps = seconds > 0 ? done / seconds : 0.0;
         const long left = fps > 0 ? long((total_ - done) / fps + 0.5) : 0;
         std::fprintf(stderr, "\rframe %ld/%ld  %.1f fps  %ld:%02ld left ", done, total_, fps, left / 60, left % 60);
-        if (done == total_) std::fputc('\n', stderr);
+        if (done == total_) std::fputc('\n', stderr), ended_ = true;
         std::fflush(stderr);
     }
 
@@ -37,6 +48,7 @@ private:
     long total_;
     bool shown_;
     Clock::time_point start_ = Clock::now(), printed_{};
+    bool ended_ = false;
 };
 
 // Sound that has become final since the last call, up to what the recording covers.
@@ -70,6 +82,7 @@ RecordReport recordFrames(RecordSession& session, std::vector<std::unique_ptr<Re
         line.update(++written);
     };
     for (long n = 0; n < session.frameCount(); ++n) {
+        if (interrupted) throw RecordError("interrupted; nothing was written");
         session.drawFrame(n);
         readBack.capture();
         while (readBack.inFlight() > readBack.delay()) handOver(session.mix().mixedFrames());
@@ -91,6 +104,8 @@ std::vector<std::unique_ptr<RecordSink>> openSinks(const PlayerOptions& options,
 
 int runRecorder(const std::string& executablePath, const PlayerOptions& options) {
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would bury the progress line
+    std::signal(SIGINT, interrupt);
+    std::signal(SIGTERM, interrupt);
     try {
         RecordSession session(executablePath, options);
         const RecordReport report =
