@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class AudioSample;
-class Demo;
+class ByteBuffer;
 class Texture;
 
 namespace audio {
@@ -23,9 +23,9 @@ const DeviceSpec& deviceSpec();
 bool openDevice(int32_t frequency);
 void closeDevice();
 
-// Plays the Demo's music (nothing when it has none), looped forever or once, from a point in
+// Plays the show's music (nothing when it has none), looped forever or once, from a point in
 // seconds, and starts the analysis of every mixed block.
-void startMusic(const Demo& demo, bool loop, double fromSeconds = 0.0);
+void startMusic(const ByteBuffer& music, bool loop, double fromSeconds = 0.0);
 // Plays the music again from a point, as it was started, even after it has ended.
 void replayMusic(double fromSeconds);
 

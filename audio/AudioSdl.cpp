@@ -11,7 +11,7 @@
 
 #include "audio/MixedSound.h"
 #include "content/AudioSample.h"
-#include "content/Demo.h"
+#include "content/ByteBuffer.h"
 
 namespace audio {
 namespace {
@@ -118,10 +118,10 @@ void closeDevice() {
     while (Mix_QuerySpec(&frequency, &format, &channels)) Mix_CloseAudio();
 }
 
-void startMusic(const Demo& demo, bool loop, double fromSeconds) {
-    if (demo.music.length == 0) return;
+void startMusic(const ByteBuffer& bytes, bool loop, double fromSeconds) {
+    if (bytes.length == 0) return;
     freeMusic();
-    SDL_RWops* stream = memoryStream(demo.music);
+    SDL_RWops* stream = memoryStream(bytes);
     if (stream) music = Mix_LoadMUS_RW(stream, 1);
     mixedSound();  // made here rather than on the audio thread
     analysing = true;

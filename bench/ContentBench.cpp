@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "content/BlockFile.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "content/Scramble.h"
 #include "content/StringCodec.h"
 

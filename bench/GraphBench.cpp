@@ -8,9 +8,9 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/AllocationCounter.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 
 namespace {
 

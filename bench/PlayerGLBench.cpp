@@ -9,10 +9,10 @@
 #include <fstream>
 
 #include "bench/AllocationCounter.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "player/Player.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 namespace {
 

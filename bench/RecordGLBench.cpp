@@ -10,8 +10,8 @@
 #include <fstream>
 
 #include "content/BinaryWriter.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "player/Recorder.h"
 #include "player/VideoFileSink.h"
 

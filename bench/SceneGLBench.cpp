@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "bench/AllocationCounter.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
-#include "player/GlFunctions.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
+#include "frame/GlFunctions.h"
 #include "player/PlayerHooks.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "scene/Scene.h"
 #include "scene/SceneGL.h"
 #include "tests/SceneModels.h"
@@ -160,7 +160,7 @@ Demo& exampleShow() {
         static PlayerHooks hooks(nullptr);
         auto* d = new Demo(hooks);
         content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", *d);
-        theDemo = d;
+        showPrograms = &d->shaders;
         d->postLoad();
         return d;
     }();

@@ -6,7 +6,7 @@
 
 #include "content/BinaryReader.h"
 #include "content/ContentError.h"
-#include "content/Demo.h"
+#include "content/ISerializable.h"
 
 namespace content {
 namespace {
@@ -42,7 +42,7 @@ BlockLocation locateBlock(std::FILE* file) {
     return wholeFile(file);
 }
 
-BlockLocation readDemoFile(const std::string& path, Demo& demo) {
+BlockLocation readDemoFile(const std::string& path, ISerializable& demo) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) throw ContentError("Cannot open " + path);
     BlockLocation where = locateBlock(file.get());

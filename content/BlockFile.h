@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class Demo;
+class ISerializable;
 
 namespace content {
 
@@ -27,9 +27,9 @@ BlockLocation wholeFile(std::FILE* file);
 // The block of a file: behind the trailer when there is one, else the whole file.
 BlockLocation locateBlock(std::FILE* file);
 
-// Reads the Demo from a show executable or a bare block. Throws ContentError for a file that
-// cannot be opened or a corrupt block.
-BlockLocation readDemoFile(const std::string& path, Demo& demo);
+// Reads a show (its Demo record) from a show executable or a bare block. Throws ContentError for a
+// file that cannot be opened or a corrupt block.
+BlockLocation readDemoFile(const std::string& path, ISerializable& demo);
 
 // Appends block, its 32-bit size and "DEMO" to a copy of the executable bytes.
 std::vector<uint8_t> appendBlock(std::vector<uint8_t> executable, const std::vector<uint8_t>& block);

@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

@@ -1,9 +1,9 @@
 #include <GL/glew.h>
 
 #include "audio/Audio.h"
-#include "content/Demo.h"
-#include "nodes/ExecutionContext.h"
-#include "nodes/NodeValues.h"
+#include "show/Demo.h"
+#include "graph/ExecutionContext.h"
+#include "graph/NodeValues.h"
 #include "nodes/NodesGL.h"
 
 namespace Nodes {

@@ -1,11 +1,11 @@
 #include <GL/glew.h>
 
-#include "content/Demo.h"
-#include "nodes/ExecutionContext.h"
+#include "show/Demo.h"
+#include "graph/ExecutionContext.h"
 #include "nodes/NodeDrawingGL.h"
-#include "nodes/NodeValues.h"
+#include "graph/NodeValues.h"
 #include "nodes/NodesGL.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 namespace Nodes {
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <memory>
 
-#include "nodes/ExecutionContext.h"
-#include "nodes/Graph.h"
+#include "graph/ExecutionContext.h"
+#include "graph/Graph.h"
 
 namespace Nodes {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "nodes/NodeDrawingGL.h"
-#include "nodes/NodeValues.h"
+#include "graph/NodeValues.h"
 #include "nodes/NodesGL.h"
 
 namespace Nodes {

@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
-#include "nodes/ExecutionContext.h"
-#include "nodes/Graph.h"
-#include "nodes/NodeType.h"
+#include "graph/ExecutionContext.h"
+#include "graph/Graph.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

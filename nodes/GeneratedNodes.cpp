@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
-#include "nodes/ExecutionContext.h"
+#include "graph/ExecutionContext.h"
 #include "nodes/GeneratedItem.h"
 #include "scripting/ScriptEngine.h"
 #include "shaders/PatchSplicing.h"

@@ -1,7 +1,7 @@
 // Execute operations of the node types the linking passes make for a show's value events, shader
 // patches and scripts.
 #pragma once
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

@@ -1,8 +1,8 @@
 #include <GL/glew.h>
 
 #include "nodes/NodeDrawingGL.h"
-#include "nodes/NodeValues.h"
-#include "player/Runtime.h"
+#include "graph/NodeValues.h"
+#include "frame/Runtime.h"
 #include "shaders/ShaderProgram.h"
 #include "timeline/Effect.h"
 

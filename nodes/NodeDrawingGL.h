@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 class ShaderProgram;
 

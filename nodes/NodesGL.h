@@ -1,7 +1,7 @@
 // Execute operations of the node types that draw: the built-in GPU rows of the catalogue and the
 // shader program nodes the linking pass generates.
 #pragma once
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

@@ -2,9 +2,9 @@
 // the program its "shader" input picks, through the camera its inputs adjust.
 #include <GL/glew.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/GeneratedItem.h"
-#include "nodes/NodeValues.h"
+#include "graph/NodeValues.h"
 #include "nodes/NodesGL.h"
 #include "nodes/ProgramCopyGL.h"
 #include "scene/SceneCamera.h"

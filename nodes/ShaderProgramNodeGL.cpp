@@ -1,13 +1,13 @@
 #include <GL/glew.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Json.h"
-#include "nodes/ExecutionContext.h"
+#include "graph/ExecutionContext.h"
 #include "nodes/NodeDrawingGL.h"
-#include "nodes/NodeValues.h"
+#include "graph/NodeValues.h"
 #include "nodes/NodesGL.h"
 #include "nodes/ProgramCopyGL.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "shaders/PatchSplicingGL.h"
 
 namespace Nodes {

@@ -1,6 +1,6 @@
 #include "nodes/SubgraphNodes.h"
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
 
 namespace Nodes {

@@ -1,7 +1,7 @@
 // Execute operations of the types that nest graphs and chains: subgraphs with their boundary
 // nodes, and macros.
 #pragma once
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

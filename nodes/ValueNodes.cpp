@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "nodes/ExecutionContext.h"
-#include "nodes/Graph.h"
+#include "graph/ExecutionContext.h"
+#include "graph/Graph.h"
 #include "shaders/ShaderPatch.h"
 
 namespace Nodes {

@@ -1,6 +1,6 @@
 // Execute operations of the built-in types that compute values without drawing.
 #pragma once
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

@@ -7,10 +7,10 @@
 
 #include "content/BlockFile.h"
 #include "content/ContentError.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "player/CrashExit.h"
 #include "player/PlayerHooks.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, co
     std::unique_ptr<Demo> demo =
         contentPath.empty() ? searchContent(executablePath, screen) : readNamedContent(contentPath, screen);
     // Programs resolve their includes against the show only once it is complete.
-    theDemo = demo.get();
+    showPrograms = &demo->shaders;
     demo->postLoad();
     return demo;
 }

@@ -1,6 +1,6 @@
 #include "player/FrameClock.h"
 
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 int onSystemEvent(void*, SDL_Event* event) {
     if (event->type == SDL_APP_WILLENTERBACKGROUND) quitRequested = true;

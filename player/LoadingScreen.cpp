@@ -4,7 +4,7 @@
 
 #include "audio/Audio.h"
 #include "player/LoaderAssets.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 const char* const kLoaderFragmentSource = R"(#version 150
 #define mainImage(X,Y) main()

@@ -8,14 +8,14 @@
 #include <memory>
 
 #include "audio/Audio.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
 #include "nodes/NodesGL.h"
 #include "player/ContentLocation.h"
 #include "player/CrashExit.h"
-#include "player/GlFunctions.h"
+#include "frame/GlFunctions.h"
 #include "player/LoadingScreen.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 namespace {
 
@@ -209,7 +209,7 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     loop.startBeat = options.startBeat;
     loop.endBeat = options.endBeat;
     loop.loop = options.loop;
-    audio::startMusic(*demo, !contentFromExecutable, loop.startSeconds());
+    audio::startMusic(demo->music, !contentFromExecutable, loop.startSeconds());
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
     loop.startClock();
     SDL_AddEventWatch(onSystemEvent, nullptr);

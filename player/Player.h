@@ -11,11 +11,11 @@
 #include <memory>
 #include <optional>
 
-#include "content/Demo.h"
-#include "nodes/ExecutionContext.h"
+#include "show/Demo.h"
+#include "graph/ExecutionContext.h"
 #include "player/LoadingScreen.h"
 #include "player/PlayerOptions.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "shaders/ShaderPatch.h"
 
 // The 1 x 1 white texture that scenes fall back to, made once the context is current.

@@ -1,7 +1,7 @@
 #include "player/PlayerHooks.h"
 
 #include "content/AudioSample.h"
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/Texture.h"
 #include "player/LoadingScreen.h"
 #include "scene/Model.h"

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
 #include "nodes/NodesGL.h"
 #include "player/ContentLocation.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 namespace {
 

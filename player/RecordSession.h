@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "audio/OfflineAudio.h"
-#include "nodes/Graph.h"
-#include "player/OffscreenGL.h"
+#include "player/OfflineAudio.h"
+#include "graph/Graph.h"
+#include "frame/OffscreenGL.h"
 #include "player/Player.h"
 #include "player/RecordSink.h"
 

@@ -11,7 +11,7 @@
 #include <glm/geometric.hpp>
 #include <tiny_gltf.h>
 
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "scene/ModelGL.h"
 #include "scene/SceneCamera.h"
 #include "scene/SceneGL.h"

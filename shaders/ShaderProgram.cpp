@@ -4,6 +4,8 @@
 
 #include "content/FileRoutines.h"
 
+const std::vector<std::unique_ptr<ShaderProgram>>* showPrograms = nullptr;
+
 namespace {
 
 // Name, three floats and the string flag.

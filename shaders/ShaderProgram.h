@@ -58,3 +58,7 @@ public:
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;
     void readBinary(content::BinaryReader& in) override;
 };
+
+// The programs an include line may name: the current show's, once the show is complete; null
+// before that, so that includes stay as they are.
+extern const std::vector<std::unique_ptr<ShaderProgram>>* showPrograms;

@@ -4,8 +4,7 @@
 #include <cstdio>
 
 #include "audio/Audio.h"
-#include "content/Demo.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "shaders/ShaderProgram.h"
 #include "shaders/ShaderSource.h"
 
@@ -33,9 +32,9 @@ void compileShader(GLuint shader, const MappedSource& source, const std::string&
 // Each other program of the show may be included once by its fragment file name; its text as
 // read goes in, so later programs in the list can resolve includes inside that text.
 MappedSource fragmentWithIncludes(const ShaderProgram& self) {
-    if (!theDemo) return wholeFile(self.fragmentSource, self.fragmentFilename);
+    if (!showPrograms) return wholeFile(self.fragmentSource, self.fragmentFilename);
     std::vector<const ShaderProgram*> programs;
-    for (const auto& p : theDemo->shaders) programs.push_back(p.get());
+    for (const auto& p : *showPrograms) programs.push_back(p.get());
     return resolveIncludes(self, programs);
 }
 

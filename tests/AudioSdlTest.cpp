@@ -11,7 +11,7 @@
 #include "audio/Audio.h"
 #include "audio/MixedSound.h"
 #include "content/AudioSample.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "tests/TestSupport.h"
 
 using namespace std::chrono_literals;
@@ -216,17 +216,17 @@ TEST_F(AudioSdlTest, SamplesWithoutSoundPlayNothing) {
 
 TEST_F(AudioSdlTest, MusicLoopsOnlyWhenAsked) {
     Demo demo;
-    audio::startMusic(demo, true);
+    audio::startMusic(demo.music, true);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
 
     constexpr long kMusicFrames = 44100 / 5;
     demo.music = ByteBuffer(wavFile(44100, kMusicFrames));
-    audio::startMusic(demo, false);
+    audio::startMusic(demo.music, false);
     EXPECT_EQ(Mix_PlayingMusic(), 1);
     ASSERT_TRUE(mixFor(3 * kMusicFrames));
     EXPECT_EQ(Mix_PlayingMusic(), 0) << "music played once should have ended";
 
-    audio::startMusic(demo, true);
+    audio::startMusic(demo.music, true);
     ASSERT_TRUE(mixFor(3 * kMusicFrames));
     EXPECT_EQ(Mix_PlayingMusic(), 1) << "looped music should still play";
 }
@@ -234,7 +234,7 @@ TEST_F(AudioSdlTest, MusicLoopsOnlyWhenAsked) {
 TEST_F(AudioSdlTest, CaptureSeesTheFinalMix) {
     Demo demo;
     demo.music = ByteBuffer(wavFile(44100, 44100, 8192, -4096));
-    audio::startMusic(demo, true);
+    audio::startMusic(demo.music, true);
     EXPECT_TRUE(waitFor([] { return audio::soundLevel() == (8192 + 4096) / 2; }))
         << "level " << audio::soundLevel();
     const audio::SoundBlock& block = audio::mixedSound().latest();
@@ -252,7 +252,7 @@ TEST_F(AudioSdlTest, MutedPlaySilencesTheDeviceButNotTheAnalysis) {
     audio::setMuted(true);
     Demo demo;
     demo.music = ByteBuffer(wavFile(44100, 44100, 8192, 8192));
-    audio::startMusic(demo, true);
+    audio::startMusic(demo.music, true);
     Mix_RegisterEffect(MIX_CHANNEL_POST, listen, nullptr, nullptr);  // runs after the player's own step
     EXPECT_TRUE(waitFor([] { return audio::soundLevel() == 8192 && loudest >= 0; }));
     audio::setMuted(false);

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "audio/MixedSound.h"
-#include "content/Demo.h"
-#include "nodes/ExecutionContext.h"
+#include "show/Demo.h"
+#include "graph/ExecutionContext.h"
 #include "nodes/NodesGL.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/TestSupport.h"

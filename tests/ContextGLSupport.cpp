@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "player/GlFunctions.h"
-#include "player/Runtime.h"
+#include "frame/GlFunctions.h"
+#include "frame/Runtime.h"
 
 namespace gl_support {
 
@@ -54,7 +54,7 @@ void GLTest::SetUp() {
     if (HasFatalFailure()) return;
     renderSize = RenderSize{kSize, kSize, kSize, kSize};
     currentBeat = 0.0f;
-    theDemo = nullptr;
+    showPrograms = nullptr;
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, kSize, kSize);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
@@ -62,7 +62,7 @@ void GLTest::SetUp() {
 }
 
 void GLTest::TearDown() {
-    theDemo = nullptr;
+    showPrograms = nullptr;
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 

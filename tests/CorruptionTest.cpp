@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "content/ContentError.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 namespace {

@@ -6,8 +6,8 @@
 
 #include "content/BlockFile.h"
 #include "content/ContentError.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 using testing_support::ScratchDir;

@@ -1,10 +1,10 @@
 #include <GL/glew.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
-#include "nodes/ExecutionContext.h"
+#include "graph/ExecutionContext.h"
 #include "nodes/NodesGL.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/NodeGLSupport.h"
 

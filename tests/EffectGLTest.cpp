@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
-#include "content/FontTexture.h"
-#include "player/Runtime.h"
+#include "timeline/FontTexture.h"
+#include "frame/Runtime.h"
 #include "tests/ContextGLSupport.h"
 
 using namespace gl_support;

@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
-#include "nodes/ExecutionContext.h"
-#include "nodes/Graph.h"
+#include "graph/ExecutionContext.h"
+#include "graph/Graph.h"
 #include "nodes/NodesGL.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/NodeGLSupport.h"

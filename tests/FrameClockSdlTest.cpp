@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "player/FrameClock.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 TEST(FrameClockTest, BeatFollowsTheCounterAndTempo) {
     BeatClock clock{1000, 1000.0};  // a counter in milliseconds

@@ -1,9 +1,9 @@
-#include "nodes/Graph.h"
+#include "graph/Graph.h"
 
 #include <limits>
 
 #include "content/ContentError.h"
-#include "nodes/ExecutionContext.h"
+#include "graph/ExecutionContext.h"
 #include "tests/TestSupport.h"
 
 using namespace Nodes;

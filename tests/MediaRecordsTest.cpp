@@ -1,7 +1,7 @@
 #include "content/AudioSample.h"
 #include "content/ContentError.h"
 #include "content/Data.h"
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/Texture.h"
 #include "tests/RecordChecks.h"
 #include "tests/TestSupport.h"

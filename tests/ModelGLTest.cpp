@@ -4,10 +4,10 @@
 
 #include <filesystem>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Texture.h"
-#include "nodes/ExecutionContext.h"
-#include "nodes/Graph.h"
+#include "graph/ExecutionContext.h"
+#include "graph/Graph.h"
 #include "nodes/NodesGL.h"
 #include "scene/Animation.h"
 #include "scene/Model.h"

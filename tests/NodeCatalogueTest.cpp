@@ -1,4 +1,4 @@
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 #include <gtest/gtest.h>
 

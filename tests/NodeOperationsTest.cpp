@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 #include "nodes/ValueNodes.h"
 #include "tests/ExecutionSupport.h"
 

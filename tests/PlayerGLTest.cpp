@@ -9,10 +9,10 @@
 
 #include "content/BinaryWriter.h"
 #include "content/BlockFile.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "player/LoadingScreen.h"
 #include "player/Player.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "shaders/ShaderProgram.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/TestSupport.h"

@@ -14,9 +14,9 @@ extern "C" {
 }
 
 #include "content/BinaryWriter.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Json.h"
-#include "content/ProjectFile.h"
+#include "show/ProjectFile.h"
 #include "tests/TestSupport.h"
 
 namespace fs = std::filesystem;

@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 #include "nodes/NodesGL.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "scene/Scene.h"
 #include "scene/SceneGL.h"
 #include "tests/ContextGLSupport.h"

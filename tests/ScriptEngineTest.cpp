@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 #include "scripting/ScriptEngine.h"
 #include "tests/ExecutionSupport.h"
 

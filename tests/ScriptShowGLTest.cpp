@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "content/BinaryWriter.h"
-#include "content/Demo.h"
-#include "nodes/Linking.h"
+#include "show/Demo.h"
+#include "graph/Linking.h"
 #include "tests/ExecutionSupport.h"
 #include "tests/TestSupport.h"
 

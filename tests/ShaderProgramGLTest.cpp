@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
-#include "content/Demo.h"
-#include "player/Runtime.h"
+#include "show/Demo.h"
+#include "frame/Runtime.h"
 #include "tests/ContextGLSupport.h"
 
 using namespace gl_support;
@@ -64,7 +64,7 @@ TEST_F(ShaderProgramGLTest, IncludesReplaceOnlyTheFirstLineOfOtherPrograms) {
     ShaderProgram& a = addProgram(demo, "a.frag", "#include \"b.frag\"\n#include \"b.frag\"\n#include \"a.frag\"\n");
     a.build();
     EXPECT_EQ(a.processedFragmentSource, a.fragmentSource) << "no current show, no includes";
-    theDemo = &demo;
+    showPrograms = &demo.shaders;
     a.recompile();
     EXPECT_EQ(a.processedFragmentSource, "float b() { return 0.5; }\n\n#include \"b.frag\"\n#include \"a.frag\"\n");
 }
@@ -77,7 +77,7 @@ TEST_F(ShaderProgramGLTest, NestedIncludeResolvesOnlyWhenItsTargetComesLater) {
     ShaderProgram& resolved = addProgram(inOrder, "a.frag", a);
     addProgram(inOrder, "b.frag", b);
     addProgram(inOrder, "c.frag", c);
-    theDemo = &inOrder;
+    showPrograms = &inOrder.shaders;
     resolved.build();
     EXPECT_EQ(resolved.log, "Compilation successful.");
     expectPixelNear(drawCentre(resolved), {0, 255, 0, 255});
@@ -86,7 +86,7 @@ TEST_F(ShaderProgramGLTest, NestedIncludeResolvesOnlyWhenItsTargetComesLater) {
     ShaderProgram& unresolved = addProgram(reversed, "a.frag", a);
     addProgram(reversed, "c.frag", c);
     addProgram(reversed, "b.frag", b);
-    theDemo = &reversed;
+    showPrograms = &reversed.shaders;
     unresolved.build();
     EXPECT_NE(unresolved.processedFragmentSource.find("#include \"c.frag\""), std::string::npos);
     EXPECT_NE(unresolved.log.find("\nLINKER ERROR: "), std::string::npos);
@@ -98,7 +98,7 @@ TEST_F(ShaderProgramGLTest, ErrorsNameTheFileAndLineTheyAreInThroughIncludes) {
     ShaderProgram& a = addProgram(demo, "a.frag", "#version 150\n#include \"b.frag\"\nout vec4 colour;\n"
                                                   "void main() { colour = b(); }\n");
     addProgram(demo, "b.frag", "// helpers\nvec4 b() { return vec4(1.0) }\n");
-    theDemo = &demo;
+    showPrograms = &demo.shaders;
     a.build();
     EXPECT_EQ(a.log.rfind("b.frag:2:", 0), 0u) << a.log;
 }
@@ -132,7 +132,7 @@ TEST_F(ShaderProgramGLTest, PatchedTextsCompileAsGiven) {
     Demo demo;
     addProgram(demo, "b.frag", "float b() { return 0.5; }\n");
     ShaderProgram& program = addProgram(demo, "a.frag", kBeatShader);
-    theDemo = &demo;
+    showPrograms = &demo.shaders;
     program.build();
     const GLuint before = program.program;
     const std::string fragment =

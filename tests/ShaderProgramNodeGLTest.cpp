@@ -1,11 +1,11 @@
 #include <GL/glew.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "content/Registry.h"
 #include "nodes/Execution.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 #include "nodes/NodesGL.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/NodeGLSupport.h"
 
@@ -196,7 +196,7 @@ TEST_F(ShaderProgramNodeGLTest, PatchedCopyKeepsItsIncludes) {
                                 "colour = c; }\n",
                                 "includer.frag");
     demo.shaders.push_back(std::move(includer));
-    theDemo = &demo;
+    showPrograms = &demo.shaders;
     demo.shaders.back()->build();
     linkShaderPrograms(demo.shaders, types);
     patches.fragmentHooks["// <FRAGMENT_PATCH>"] = "c.b = blue;\n";

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "tests/ExecutionSupport.h"
 
 using namespace Nodes;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/TestSupport.h"
 #include "timeline/Font.h"

@@ -2,8 +2,8 @@
 // group replays, text tracks and missing references.
 #include <GL/glew.h>
 
-#include "content/Demo.h"
-#include "player/Runtime.h"
+#include "show/Demo.h"
+#include "frame/Runtime.h"
 #include "tests/ContextGLSupport.h"
 
 using namespace gl_support;

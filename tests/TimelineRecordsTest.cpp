@@ -1,5 +1,5 @@
 #include "content/AudioSample.h"
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/Texture.h"
 #include "scene/Scene.h"
 #include "shaders/ShaderProgram.h"

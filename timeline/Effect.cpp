@@ -1,6 +1,6 @@
 #include "timeline/Effect.h"
 
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/RecordLinks.h"
 #include "content/Texture.h"
 #include "scene/Scene.h"

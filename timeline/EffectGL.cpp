@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/Texture.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "scene/Scene.h"
 #include "scene/SceneGL.h"
 #include "scene/SceneUniforms.h"

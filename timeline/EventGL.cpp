@@ -2,9 +2,9 @@
 
 #include "audio/Audio.h"
 #include "content/AudioSample.h"
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/Texture.h"
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 #include "shaders/ShaderProgram.h"
 #include "timeline/Effect.h"
 #include "timeline/Event.h"

@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 #include "content/RgbaSurface.h"
 #include "content/Texture.h"
 #include "timeline/Font.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "content/ContentError.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "nodes/Execution.h"
 #include "shaders/ShaderPatch.h"
 

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "content/ContentError.h"
-#include "content/Demo.h"
-#include "nodes/Graph.h"
-#include "player/OffscreenGL.h"
-#include "player/Runtime.h"
+#include "show/Demo.h"
+#include "graph/Graph.h"
+#include "frame/OffscreenGL.h"
+#include "frame/Runtime.h"
 #include "scripting/ScriptEngine.h"
 #include "shaders/PatchSplicing.h"
 #include "shaders/ShaderSource.h"
@@ -245,7 +245,7 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
         gl = openOffscreenGL(error);
     }
     if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error);
-    theDemo = &demo;
+    showPrograms = &demo.shaders;
     {
         Timer t(times.shaders);
         checkPrograms(demo, findings);
@@ -259,7 +259,7 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
         Timer t(times.scripts);
         checkScripts(demo, findings);
     }
-    theDemo = nullptr;
+    showPrograms = nullptr;
     closeOffscreenGL(gl);
 }
 

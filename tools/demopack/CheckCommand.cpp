@@ -1,7 +1,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "content/Demo.h"
+#include "show/Demo.h"
 #include "tools/demopack/BuildCheck.h"
 #include "tools/demopack/Commands.h"
 #include "tools/demopack/ProjectCheck.h"

@@ -10,9 +10,9 @@
 
 #include "content/BlockFile.h"
 #include "content/ContentError.h"
-#include "content/Demo.h"
-#include "content/ProjectFile.h"
-#include "nodes/NodeType.h"
+#include "show/Demo.h"
+#include "show/ProjectFile.h"
+#include "graph/NodeType.h"
 #include "tools/demopack/ProjectCheck.h"
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "content/Demo.h"
+#include "show/Demo.h"
 
 void Demo::postLoad() {
     for (auto& program : shaders) program->recompile();

@@ -1,4 +1,4 @@
-#include "nodes/Graph.h"
+#include "graph/Graph.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <unordered_map>
 
-#include "nodes/ExecutionContext.h"
+#include "graph/ExecutionContext.h"
 
 namespace Nodes {
 

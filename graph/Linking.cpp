@@ -1,4 +1,4 @@
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 
 #include <map>
 #include <set>

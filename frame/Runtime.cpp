@@ -1,8 +1,7 @@
-#include "player/Runtime.h"
+#include "frame/Runtime.h"
 
 RenderSize renderSize;
 float currentBeat = 0.0f;
-Demo* theDemo = nullptr;
 Nodes::Graph* rootGraph = nullptr;
 std::atomic<bool> quitRequested{false};
 bool contentFromExecutable = false;

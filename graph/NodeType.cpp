@@ -1,7 +1,5 @@
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
-#include "nodes/BuiltinTypes.h"
-#include "nodes/GeneratedNodes.h"
 
 namespace Nodes {
 namespace {
@@ -56,13 +54,6 @@ std::string labelFor(const std::string& name) {
     return label;
 }
 
-NodeCatalogue::NodeCatalogue() {
-    for (NodeType& type : builtinTypes()) append(std::move(type));
-    generated.event = runEventNode;
-    generated.patch = runPatchNode;
-    generated.script = runScriptNode;
-}
-
 NodeType* NodeCatalogue::find(const std::string& name) {
     for (auto& type : types_)
         if (type->name == name) return type.get();
@@ -72,11 +63,6 @@ NodeType* NodeCatalogue::find(const std::string& name) {
 NodeType& NodeCatalogue::append(NodeType type) {
     types_.push_back(std::make_unique<NodeType>(std::move(type)));
     return *types_.back();
-}
-
-NodeCatalogue& catalogue() {
-    static NodeCatalogue theCatalogue;
-    return theCatalogue;
 }
 
 }  // namespace Nodes

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 namespace Nodes {
 

@@ -1,6 +1,6 @@
-#include "player/OffscreenGL.h"
+#include "frame/OffscreenGL.h"
 
-#include "player/GlFunctions.h"
+#include "frame/GlFunctions.h"
 
 namespace {
 

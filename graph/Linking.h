@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "nodes/NodeType.h"
+#include "graph/NodeType.h"
 
 class Event;
 class Scene;

@@ -1,4 +1,4 @@
-#include "content/FontTexture.h"
+#include "timeline/FontTexture.h"
 
 #include "timeline/Font.h"
 

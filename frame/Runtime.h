@@ -1,10 +1,9 @@
 // Process-wide state of the running player, owned by the frame loop and read by drawing code:
-// the render size, the frame's beat, the show and the quit flag.
+// the render size, the frame's beat, the root graph and the quit flag.
 #pragma once
 #include <atomic>
 #include <cstdint>
 
-class Demo;
 namespace Nodes {
 class Graph;
 }
@@ -18,7 +17,6 @@ struct RenderSize {
 
 extern RenderSize renderSize;
 extern float currentBeat;
-extern Demo* theDemo;
 extern Nodes::Graph* rootGraph;
 extern std::atomic<bool> quitRequested;
 extern bool contentFromExecutable;

@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
 #include "audio/Audio.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 
 namespace {
 

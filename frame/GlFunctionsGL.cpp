@@ -1,4 +1,4 @@
-#include "player/GlFunctions.h"
+#include "frame/GlFunctions.h"
 
 #include <GL/glew.h>
 

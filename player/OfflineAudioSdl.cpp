@@ -9,9 +9,9 @@
 
 #include "audio/Audio.h"
 #include "audio/MixedSound.h"
-#include "audio/OfflineAudio.h"
+#include "player/OfflineAudio.h"
 #include "content/AudioSample.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 
 namespace audio {
 namespace {

@@ -1,9 +1,9 @@
-#include "content/ProjectFile.h"
+#include "show/ProjectFile.h"
 
 #include <fstream>
 
 #include "content/ContentError.h"
-#include "content/Demo.h"
+#include "show/Demo.h"
 
 namespace content {
 

@@ -1,4 +1,4 @@
-#include "content/Demo.h"
+#include "show/Demo.h"
 
 #include <cmath>
 #include <cstdio>
@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "content/ContentError.h"
-#include "nodes/Linking.h"
+#include "graph/Linking.h"
 
 namespace {
 
