@@ -11,7 +11,7 @@ packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev
   nlohmann-json3-dev libtinygltf-dev duktape-dev libkissfft-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth fonts-dejavu-core assimp-testmodels libcli11-dev
-  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libmodplug-dev)
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libmodplug-dev libegl-mesa0)
 
 missing=()
 for p in "${packages[@]}"; do
