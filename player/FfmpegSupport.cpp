@@ -25,6 +25,16 @@ const AVCodec* findEncoder(AVCodecID id, const char* name) {
     return codec;
 }
 
+CodecContext videoEncoder(const AVCodec* codec, AVPixelFormat format, int width, int height, int fps) {
+    CodecContext context(avcodec_alloc_context3(codec));
+    if (!context) throw RecordError("out of memory for an encoder");
+    context->width = width;
+    context->height = height;
+    context->pix_fmt = format;
+    context->time_base = {1, fps};
+    return context;
+}
+
 Frame allocVideoFrame(AVPixelFormat format, int width, int height) {
     Frame frame(av_frame_alloc());
     if (!frame) throw RecordError("out of memory for a video frame");

@@ -34,6 +34,8 @@ void check(int code, const std::string& what);
 
 // An encoder by id, or a RecordError naming the codec FFmpeg lacks.
 const AVCodec* findEncoder(AVCodecID id, const char* name);
+// A video encoder's context for pictures of a format and size at a frame rate, not yet opened.
+CodecContext videoEncoder(const AVCodec* codec, AVPixelFormat format, int width, int height, int fps);
 // A video frame buffer of a format and size, owned.
 Frame allocVideoFrame(AVPixelFormat format, int width, int height);
 // A converter from bottom-up RGBA of a size to a picture format of the same size.

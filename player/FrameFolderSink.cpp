@@ -66,11 +66,7 @@ FrameFolderSink::FrameFolderSink(const std::string& folder, const RecordFormat& 
     if (!fs::create_directory(partFolder_, failed) || failed)
         throw RecordError("cannot write " + partFolder_.string() + ": " + failed.message());
     const AVCodec* codec = ffmpeg::findEncoder(AV_CODEC_ID_PNG, "PNG");
-    png_.reset(avcodec_alloc_context3(codec));
-    png_->width = format.width;
-    png_->height = format.height;
-    png_->pix_fmt = AV_PIX_FMT_RGB24;
-    png_->time_base = {1, format.fps};
+    png_ = ffmpeg::videoEncoder(codec, AV_PIX_FMT_RGB24, format.width, format.height, format.fps);
     ffmpeg::check(avcodec_open2(png_.get(), codec, nullptr), "opening the PNG encoder");
     picture_ = ffmpeg::allocVideoFrame(AV_PIX_FMT_RGB24, format.width, format.height);
     scaler_ = ffmpeg::rgbaConverter(format.width, format.height, AV_PIX_FMT_RGB24);

@@ -88,11 +88,7 @@ void VideoFileSink::openVideo() {
         throw RecordError("H.264 in yuv420p needs an even width and height; " + std::to_string(format_.width) + "x" +
                           std::to_string(format_.height) + " is not");
     const AVCodec* codec = ffmpeg::findEncoder(AV_CODEC_ID_H264, "H.264");
-    video_.reset(avcodec_alloc_context3(codec));
-    video_->width = format_.width;
-    video_->height = format_.height;
-    video_->pix_fmt = AV_PIX_FMT_YUV420P;
-    video_->time_base = {1, format_.fps};
+    video_ = ffmpeg::videoEncoder(codec, AV_PIX_FMT_YUV420P, format_.width, format_.height, format_.fps);
     video_->framerate = {format_.fps, 1};
     video_->colorspace = AVCOL_SPC_SMPTE170M;  // what swscale's default coefficients are
     video_->color_range = AVCOL_RANGE_MPEG;
