@@ -50,7 +50,9 @@ void ProjectCheck::checkObject(const Json& object, const std::string& path, cons
     std::vector<std::string> known;
     for (const Key& k : kind->keys) known.push_back(k.name);
     const int64_t eventType = object.contains("type") ? content::asJsonInt(object["type"]) : 1;
-    for (const auto& [name, value] : object.items()) {
+    for (const auto& item : object.items()) {
+        const std::string& name = item.key();  // a plain reference: clang 14 lambdas cannot capture bindings
+        const Json& value = item.value();
         const std::string at = JsonPositions::child(path, name);
         auto key = std::find_if(kind->keys.begin(), kind->keys.end(), [&](const Key& k) { return name == k.name; });
         if (key == kind->keys.end()) {
