@@ -12,12 +12,8 @@
 #include "content/BinaryWriter.h"
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
-#include "player/Recorder.h"
-#include "player/VideoFileSink.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "recording/Recorder.h"
+#include "recording/VideoFileSink.h"
 
 namespace fs = std::filesystem;
 
@@ -39,7 +35,6 @@ RecordSession& session() {
         options.content = (kFolder / "show.dat").string();
         options.recordWidth = 1280, options.recordHeight = 720, options.fps = 60;
         options.startBeat = 0.0f, options.endBeat = 2.0f;
-        av_log_set_level(AV_LOG_ERROR);  // x264 prints its statistics at every file's end otherwise
         return new RecordSession("/nonexistent/player", options);
     }();
     return *made;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "player/Licences.h"
+
 const char* const kPlayerVersion = "demoplayer 0.11";
 
 namespace {
@@ -61,6 +63,8 @@ ParsedCommandLine parsePlayerOptions(const std::vector<std::string>& arguments) 
                  "demoplayer"};
     std::string window, size;
     addOptions(app, result.options, window, size);
+    bool licences = false;
+    app.add_flag("--licences", licences, "print the notices of the libraries this program contains");
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());  // CLI11 reads from the back
     try {
         app.parse(reversed);
@@ -75,6 +79,11 @@ ParsedCommandLine parsePlayerOptions(const std::vector<std::string>& arguments) 
     } catch (const CLI::ParseError& e) {
         result.exitStatus = 1;
         result.text = std::string("demoplayer: ") + e.what() + " (see --help)\n";
+        return result;
+    }
+    if (licences) {
+        result.exitStatus = 0;
+        result.text = licenceText();
         return result;
     }
     if (std::string fault = crossRules(result.options, window, size, app.count("--fps") > 0); !fault.empty()) {

@@ -1,4 +1,4 @@
-#include "player/Recorder.h"
+#include "recording/Recorder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,14 +6,10 @@
 #include <csignal>
 #include <cstdio>
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
-#include "player/EncoderThread.h"
-#include "player/FrameFolderSink.h"
-#include "player/PixelReadBack.h"
-#include "player/VideoFileSink.h"
+#include "recording/EncoderThread.h"
+#include "recording/FrameFolderSink.h"
+#include "recording/PixelReadBack.h"
+#include "recording/VideoFileSink.h"
 
 namespace {
 
@@ -103,10 +99,10 @@ std::vector<std::unique_ptr<RecordSink>> openSinks(const PlayerOptions& options,
 }
 
 int runRecorder(const std::string& executablePath, const PlayerOptions& options) {
-    av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would bury the progress line
     std::signal(SIGINT, interrupt);
     std::signal(SIGTERM, interrupt);
     try {
+        if (!options.recordPath.empty()) checkVideoFileName(options.recordPath);
         RecordSession session(executablePath, options);
         const RecordReport report =
             recordFrames(session, openSinks(options, session.format()), RecordPipeline::Pipelined, true);

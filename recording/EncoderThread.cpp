@@ -1,4 +1,4 @@
-#include "player/EncoderThread.h"
+#include "recording/EncoderThread.h"
 
 #include <cstring>
 

@@ -4,29 +4,28 @@
 #include <memory>
 #include <string>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libswscale/swscale.h>
-}
+#include "recording/FfmpegLibrary.h"
 
 namespace ffmpeg {
 
 struct CodecContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+    void operator()(AVCodecContext* c) const { library().avcodec_free_context(&c); }
 };
 struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
+    void operator()(AVFrame* f) const { library().av_frame_free(&f); }
 };
 struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
+    void operator()(AVPacket* p) const { library().av_packet_free(&p); }
 };
 struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
+    void operator()(SwsContext* s) const { library().sws_freeContext(s); }
 };
 using CodecContext = std::unique_ptr<AVCodecContext, CodecContextFree>;
 using Frame = std::unique_ptr<AVFrame, FrameFree>;
 using Packet = std::unique_ptr<AVPacket, PacketFree>;
 using Scaler = std::unique_ptr<SwsContext, SwsFree>;
+
+Packet allocPacket();
 
 std::string errorText(int code);
 // Throws RecordError "what: FFmpeg's reason" when `code` is negative.

@@ -1,8 +1,8 @@
-#include "player/PixelReadBack.h"
+#include "recording/PixelReadBack.h"
 
 #include <GL/glew.h>
 
-#include "player/RecordSink.h"
+#include "recording/RecordSink.h"
 
 PixelReadBack::PixelReadBack(int width, int height, int delay)
     : width_(width), height_(height), delay_(delay), buffers_(size_t(delay) + 1) {

@@ -1,11 +1,13 @@
-#include "player/FrameFolderSink.h"
+#include "recording/FrameFolderSink.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
-#include "player/FfmpegSupport.h"
+#include <stb_image_write.h>
+
+#include "recording/RecordSink.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +37,13 @@ void writeWav(const fs::path& file, const std::vector<int16_t>& values, int rate
     if (!out) throw RecordError("cannot write " + file.string());
 }
 
+// "frames/" and "frames" name the same folder; its work copy is "frames.part" beside it.
+fs::path withoutTrailingSlash(const std::string& folder) {
+    fs::path path(folder);
+    while (!path.has_filename() && path.has_parent_path() && path != path.root_path()) path = path.parent_path();
+    return path;
+}
+
 class FrameFolderSink : public RecordSink {
 public:
     FrameFolderSink(const std::string& folder, const RecordFormat& format);
@@ -44,32 +53,24 @@ public:
     void finish() override;
 
 private:
-    void save(AVPacket* packet);
-
     fs::path folder_, partFolder_;
     RecordFormat format_;
-    ffmpeg::CodecContext png_;
-    ffmpeg::Frame picture_;
-    ffmpeg::Packet packet_{av_packet_alloc()};
-    ffmpeg::Scaler scaler_;
+    std::vector<uint8_t> rgb_;
     std::vector<int16_t> audio_;
     int64_t frameIndex_ = 0;
     bool finished_ = false;
 };
 
 FrameFolderSink::FrameFolderSink(const std::string& folder, const RecordFormat& format)
-    : folder_(folder), partFolder_(folder + ".part"), format_(format) {
+    : folder_(withoutTrailingSlash(folder)), format_(format), rgb_(size_t(format.width) * format.height * 3) {
+    partFolder_ = folder_;
+    partFolder_ += ".part";
     std::error_code failed;
     if (fs::exists(folder_) && !(fs::is_directory(folder_) && fs::is_empty(folder_)))
         throw RecordError(folder + " exists and is not an empty folder");
     fs::remove_all(partFolder_, failed);
     if (!fs::create_directory(partFolder_, failed) || failed)
         throw RecordError("cannot write " + partFolder_.string() + ": " + failed.message());
-    const AVCodec* codec = ffmpeg::findEncoder(AV_CODEC_ID_PNG, "PNG");
-    png_ = ffmpeg::videoEncoder(codec, AV_PIX_FMT_RGB24, format.width, format.height, format.fps);
-    ffmpeg::check(avcodec_open2(png_.get(), codec, nullptr), "opening the PNG encoder");
-    picture_ = ffmpeg::allocVideoFrame(AV_PIX_FMT_RGB24, format.width, format.height);
-    scaler_ = ffmpeg::rgbaConverter(format.width, format.height, AV_PIX_FMT_RGB24);
 }
 
 FrameFolderSink::~FrameFolderSink() {
@@ -77,22 +78,22 @@ FrameFolderSink::~FrameFolderSink() {
     if (!finished_) fs::remove_all(partFolder_, ignored);
 }
 
-void FrameFolderSink::save(AVPacket* packet) {
+// The picture arrives bottom row first; the PNG is written top row first, without alpha.
+void FrameFolderSink::writeVideo(const uint8_t* rgba) {
+    const size_t width = size_t(format_.width), height = size_t(format_.height);
+    for (size_t y = 0; y < height; ++y) {
+        const uint8_t* from = rgba + (height - 1 - y) * width * 4;
+        uint8_t* to = rgb_.data() + y * width * 3;
+        for (size_t x = 0; x < width; ++x, from += 4, to += 3) to[0] = from[0], to[1] = from[1], to[2] = from[2];
+    }
     char name[32];
     std::snprintf(name, sizeof name, "frame_%06lld.png", static_cast<long long>(frameIndex_++));
-    std::ofstream out(partFolder_ / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(packet->data), packet->size);
-    if (!out) throw RecordError("cannot write " + (partFolder_ / name).string());
-}
-
-void FrameFolderSink::writeVideo(const uint8_t* rgba) {
-    ffmpeg::convertRgba(scaler_.get(), rgba, format_.width, format_.height, picture_.get());
-    picture_->pts = frameIndex_;
-    ffmpeg::encode(png_.get(), picture_.get(), packet_.get(), [this](AVPacket* p) { save(p); });
+    const fs::path file = partFolder_ / name;
+    if (!stbi_write_png(file.c_str(), format_.width, format_.height, 3, rgb_.data(), format_.width * 3))
+        throw RecordError("cannot write " + file.string());
 }
 
 void FrameFolderSink::finish() {
-    ffmpeg::encode(png_.get(), nullptr, packet_.get(), [this](AVPacket* p) { save(p); });
     writeWav(partFolder_ / "audio.wav", audio_, format_.sampleRate);
     std::error_code failed;
     if (fs::exists(folder_)) fs::remove(folder_, failed);  // empty, as checked at the start

@@ -1,4 +1,4 @@
-#include "player/RecordSession.h"
+#include "recording/RecordSession.h"
 
 #include <GL/glew.h>
 #include <SDL_ttf.h>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "player/PlayerOptions.h"
-#include "player/RecordSession.h"
+#include "recording/RecordSession.h"
 
 // How frames reach the sinks: read back through pixel buffers a frame or two late and encoded on
 // a thread of their own, or read back and encoded one after another (a baseline to measure).

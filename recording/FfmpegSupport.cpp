@@ -1,17 +1,18 @@
-#include "player/FfmpegSupport.h"
+#include "recording/FfmpegSupport.h"
 
-extern "C" {
-#include <libavutil/error.h>
-#include <libavutil/imgutils.h>
-}
-
-#include "player/RecordSink.h"
+#include "recording/RecordSink.h"
 
 namespace ffmpeg {
 
+Packet allocPacket() {
+    Packet packet(library().av_packet_alloc());
+    if (!packet) throw RecordError("out of memory for a packet");
+    return packet;
+}
+
 std::string errorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    library().av_strerror(code, text, sizeof text);
     return text;
 }
 
@@ -20,13 +21,13 @@ void check(int code, const std::string& what) {
 }
 
 const AVCodec* findEncoder(AVCodecID id, const char* name) {
-    const AVCodec* codec = avcodec_find_encoder(id);
+    const AVCodec* codec = library().avcodec_find_encoder(id);
     if (!codec) throw RecordError(std::string("this FFmpeg has no ") + name + " encoder");
     return codec;
 }
 
 CodecContext videoEncoder(const AVCodec* codec, AVPixelFormat format, int width, int height, int fps) {
-    CodecContext context(avcodec_alloc_context3(codec));
+    CodecContext context(library().avcodec_alloc_context3(codec));
     if (!context) throw RecordError("out of memory for an encoder");
     context->width = width;
     context->height = height;
@@ -36,17 +37,17 @@ CodecContext videoEncoder(const AVCodec* codec, AVPixelFormat format, int width,
 }
 
 Frame allocVideoFrame(AVPixelFormat format, int width, int height) {
-    Frame frame(av_frame_alloc());
+    Frame frame(library().av_frame_alloc());
     if (!frame) throw RecordError("out of memory for a video frame");
     frame->format = format;
     frame->width = width;
     frame->height = height;
-    check(av_frame_get_buffer(frame.get(), 0), "video frame");
+    check(library().av_frame_get_buffer(frame.get(), 0), "video frame");
     return frame;
 }
 
 Scaler rgbaConverter(int width, int height, AVPixelFormat to) {
-    Scaler scaler(sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, to, SWS_BILINEAR, nullptr, nullptr,
+    Scaler scaler(library().sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, to, SWS_BILINEAR, nullptr, nullptr,
                                  nullptr));
     if (!scaler) throw RecordError("no colour conversion from RGBA for this size");
     return scaler;
@@ -54,22 +55,22 @@ Scaler rgbaConverter(int width, int height, AVPixelFormat to) {
 
 // A negative stride from the last row reads the bottom-up picture top row first.
 void convertRgba(SwsContext* scaler, const uint8_t* rgba, int width, int height, AVFrame* frame) {
-    check(av_frame_make_writable(frame), "video frame");
+    check(library().av_frame_make_writable(frame), "video frame");
     const int stride = width * 4;
     const uint8_t* source[1] = {rgba + size_t(stride) * size_t(height - 1)};
     const int strides[1] = {-stride};
-    sws_scale(scaler, source, strides, 0, height, frame->data, frame->linesize);
+    library().sws_scale(scaler, source, strides, 0, height, frame->data, frame->linesize);
 }
 
 void encode(AVCodecContext* context, const AVFrame* frame, AVPacket* packet,
             const std::function<void(AVPacket*)>& take) {
-    check(avcodec_send_frame(context, frame), "encoding");
+    check(library().avcodec_send_frame(context, frame), "encoding");
     for (;;) {
-        const int received = avcodec_receive_packet(context, packet);
+        const int received = library().avcodec_receive_packet(context, packet);
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return;
         check(received, "encoding");
         take(packet);
-        av_packet_unref(packet);
+        library().av_packet_unref(packet);
     }
 }
 

@@ -1,33 +1,49 @@
-#include "player/VideoFileSink.h"
+#include "recording/VideoFileSink.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <vector>
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
-
-#include "player/FfmpegSupport.h"
+#include "recording/FfmpegSupport.h"
 
 namespace {
 
 struct OutputFree {
     void operator()(AVFormatContext* c) const {
-        if (c->pb) avio_closep(&c->pb);
-        avformat_free_context(c);
+        if (c->pb) ffmpeg::library().avio_closep(&c->pb);
+        ffmpeg::library().avformat_free_context(c);
     }
 };
+// The file being written; removed unless the recording was finished, also when the sink's
+// construction fails half-way (when the destructor does not run).
+struct PartFile {
+    std::string path;
+    bool kept = false;
+    ~PartFile() {
+        std::error_code ignored;
+        if (!kept) std::filesystem::remove(path, ignored);
+    }
+};
+
+// A container that cannot hold H.264 video with AAC sound is refused before any frame is drawn.
+const AVOutputFormat* containerFor(const std::string& path) {
+    const ffmpeg::Library& av = ffmpeg::library();
+    const AVOutputFormat* container = av.av_guess_format(nullptr, path.c_str(), nullptr);
+    if (!container) throw RecordError("no video container is known for the name " + path + " (try .mp4 or .mkv)");
+    if (av.avformat_query_codec(container, AV_CODEC_ID_H264, FF_COMPLIANCE_NORMAL) != 1 ||
+        av.avformat_query_codec(container, AV_CODEC_ID_AAC, FF_COMPLIANCE_NORMAL) != 1)
+        throw RecordError(std::string("the ") + container->name + " container of " + path +
+                          " cannot hold H.264 video with AAC sound (try .mp4, .mkv or .mov)");
+    return container;
+}
+
 struct ResamplerFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
+    void operator()(SwrContext* s) const { ffmpeg::library().swr_free(&s); }
 };
 
 class VideoFileSink : public RecordSink {
 public:
     VideoFileSink(const std::string& path, const RecordFormat& format);
-    ~VideoFileSink() override;
     void writeVideo(const uint8_t* rgba) override;
     void writeAudio(const int16_t* values, size_t frames) override;
     void finish() override;
@@ -39,46 +55,38 @@ private:
     void encodeAudioFrame(size_t frames);
     void write(AVPacket* packet, const AVCodecContext* context, AVStream* stream);
 
-    std::string path_, partPath_;
+    std::string path_;
+    PartFile part_;  // before the output, so that it is removed after the output is closed
     RecordFormat format_;
     std::unique_ptr<AVFormatContext, OutputFree> output_;
     ffmpeg::CodecContext video_, audio_;
     AVStream* videoStream_ = nullptr;
     AVStream* audioStream_ = nullptr;
     ffmpeg::Frame picture_, sound_;
-    ffmpeg::Packet packet_{av_packet_alloc()};
+    ffmpeg::Packet packet_ = ffmpeg::allocPacket();
     ffmpeg::Scaler scaler_;
     std::unique_ptr<SwrContext, ResamplerFree> resampler_;
     std::vector<int16_t> pendingAudio_;
     int64_t videoPts_ = 0, audioPts_ = 0;
-    bool finished_ = false;
 };
 
 VideoFileSink::VideoFileSink(const std::string& path, const RecordFormat& format)
-    : path_(path), partPath_(path + ".part"), format_(format) {
-    const AVOutputFormat* container = av_guess_format(nullptr, path.c_str(), nullptr);
-    if (!container) throw RecordError("no video container is known for the name " + path + " (try .mp4 or .mkv)");
+    : path_(path), part_{path + ".part"}, format_(format) {
+    const AVOutputFormat* container = containerFor(path);
     AVFormatContext* output = nullptr;
-    ffmpeg::check(avformat_alloc_output_context2(&output, container, nullptr, partPath_.c_str()), path);
+    ffmpeg::check(ffmpeg::library().avformat_alloc_output_context2(&output, container, nullptr, part_.path.c_str()), path);
     output_.reset(output);
     openVideo();
     openAudio();
-    if (avio_open(&output_->pb, partPath_.c_str(), AVIO_FLAG_WRITE) < 0)
-        throw RecordError("cannot write " + partPath_);
-    ffmpeg::check(avformat_write_header(output_.get(), nullptr), "writing " + path);
-}
-
-VideoFileSink::~VideoFileSink() {
-    if (finished_) return;
-    output_.reset();
-    std::error_code ignored;
-    std::filesystem::remove(partPath_, ignored);
+    if (ffmpeg::library().avio_open(&output_->pb, part_.path.c_str(), AVIO_FLAG_WRITE) < 0)
+        throw RecordError("cannot write " + part_.path);
+    ffmpeg::check(ffmpeg::library().avformat_write_header(output_.get(), nullptr), "writing " + path);
 }
 
 AVStream* VideoFileSink::addStream(const AVCodecContext* context) {
-    AVStream* stream = avformat_new_stream(output_.get(), nullptr);
+    AVStream* stream = ffmpeg::library().avformat_new_stream(output_.get(), nullptr);
     if (!stream) throw RecordError("out of memory for a stream");
-    ffmpeg::check(avcodec_parameters_from_context(stream->codecpar, context), "stream");
+    ffmpeg::check(ffmpeg::library().avcodec_parameters_from_context(stream->codecpar, context), "stream");
     stream->time_base = context->time_base;
     return stream;
 }
@@ -93,9 +101,9 @@ void VideoFileSink::openVideo() {
     video_->colorspace = AVCOL_SPC_SMPTE170M;  // what swscale's default coefficients are
     video_->color_range = AVCOL_RANGE_MPEG;
     if (output_->oformat->flags & AVFMT_GLOBALHEADER) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(video_->priv_data, "preset", format_.x264Preset.c_str(), 0);
-    av_opt_set(video_->priv_data, "crf", "18", 0);
-    ffmpeg::check(avcodec_open2(video_.get(), codec, nullptr), std::string("opening the encoder ") + codec->name);
+    ffmpeg::library().av_opt_set(video_->priv_data, "preset", format_.x264Preset.c_str(), 0);
+    ffmpeg::library().av_opt_set(video_->priv_data, "crf", "18", 0);
+    ffmpeg::check(ffmpeg::library().avcodec_open2(video_.get(), codec, nullptr), std::string("opening the encoder ") + codec->name);
     videoStream_ = addStream(video_.get());
     picture_ = ffmpeg::allocVideoFrame(AV_PIX_FMT_YUV420P, format_.width, format_.height);
     scaler_ = ffmpeg::rgbaConverter(format_.width, format_.height, AV_PIX_FMT_YUV420P);
@@ -103,33 +111,33 @@ void VideoFileSink::openVideo() {
 
 void VideoFileSink::openAudio() {
     const AVCodec* codec = ffmpeg::findEncoder(AV_CODEC_ID_AAC, "AAC");
-    audio_.reset(avcodec_alloc_context3(codec));
+    audio_.reset(ffmpeg::library().avcodec_alloc_context3(codec));
     audio_->sample_fmt = codec->sample_fmts ? codec->sample_fmts[0] : AV_SAMPLE_FMT_FLTP;
     audio_->sample_rate = format_.sampleRate;
-    av_channel_layout_default(&audio_->ch_layout, 2);
+    ffmpeg::library().av_channel_layout_default(&audio_->ch_layout, 2);
     audio_->bit_rate = 192000;
     audio_->time_base = {1, format_.sampleRate};
     if (output_->oformat->flags & AVFMT_GLOBALHEADER) audio_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    ffmpeg::check(avcodec_open2(audio_.get(), codec, nullptr), "opening the AAC encoder");
+    ffmpeg::check(ffmpeg::library().avcodec_open2(audio_.get(), codec, nullptr), "opening the AAC encoder");
     audioStream_ = addStream(audio_.get());
     SwrContext* resampler = nullptr;
-    ffmpeg::check(swr_alloc_set_opts2(&resampler, &audio_->ch_layout, audio_->sample_fmt, format_.sampleRate,
+    ffmpeg::check(ffmpeg::library().swr_alloc_set_opts2(&resampler, &audio_->ch_layout, audio_->sample_fmt, format_.sampleRate,
                                       &audio_->ch_layout, AV_SAMPLE_FMT_S16, format_.sampleRate, 0, nullptr),
                   "sample conversion");
     resampler_.reset(resampler);
-    ffmpeg::check(swr_init(resampler), "sample conversion");
-    sound_.reset(av_frame_alloc());
+    ffmpeg::check(ffmpeg::library().swr_init(resampler), "sample conversion");
+    sound_.reset(ffmpeg::library().av_frame_alloc());
     sound_->format = audio_->sample_fmt;
     sound_->nb_samples = audio_->frame_size > 0 ? audio_->frame_size : 1024;
-    ffmpeg::check(av_channel_layout_copy(&sound_->ch_layout, &audio_->ch_layout), "audio frame");
+    ffmpeg::check(ffmpeg::library().av_channel_layout_copy(&sound_->ch_layout, &audio_->ch_layout), "audio frame");
     sound_->sample_rate = format_.sampleRate;
-    ffmpeg::check(av_frame_get_buffer(sound_.get(), 0), "audio frame");
+    ffmpeg::check(ffmpeg::library().av_frame_get_buffer(sound_.get(), 0), "audio frame");
 }
 
 void VideoFileSink::write(AVPacket* packet, const AVCodecContext* context, AVStream* stream) {
-    av_packet_rescale_ts(packet, context->time_base, stream->time_base);
+    ffmpeg::library().av_packet_rescale_ts(packet, context->time_base, stream->time_base);
     packet->stream_index = stream->index;
-    ffmpeg::check(av_interleaved_write_frame(output_.get(), packet), "writing " + path_);
+    ffmpeg::check(ffmpeg::library().av_interleaved_write_frame(output_.get(), packet), "writing " + path_);
 }
 
 void VideoFileSink::writeVideo(const uint8_t* rgba) {
@@ -140,10 +148,10 @@ void VideoFileSink::writeVideo(const uint8_t* rgba) {
 }
 
 void VideoFileSink::encodeAudioFrame(size_t frames) {
-    ffmpeg::check(av_frame_make_writable(sound_.get()), "audio frame");
+    ffmpeg::check(ffmpeg::library().av_frame_make_writable(sound_.get()), "audio frame");
     sound_->nb_samples = int(frames);
     const uint8_t* source[1] = {reinterpret_cast<const uint8_t*>(pendingAudio_.data())};
-    ffmpeg::check(swr_convert(resampler_.get(), sound_->data, int(frames), source, int(frames)), "sample conversion");
+    ffmpeg::check(ffmpeg::library().swr_convert(resampler_.get(), sound_->data, int(frames), source, int(frames)), "sample conversion");
     sound_->pts = audioPts_;
     audioPts_ += int64_t(frames);
     ffmpeg::encode(audio_.get(), sound_.get(), packet_.get(),
@@ -161,12 +169,12 @@ void VideoFileSink::finish() {
     if (!pendingAudio_.empty()) encodeAudioFrame(pendingAudio_.size() / 2);
     ffmpeg::encode(video_.get(), nullptr, packet_.get(), [this](AVPacket* p) { write(p, video_.get(), videoStream_); });
     ffmpeg::encode(audio_.get(), nullptr, packet_.get(), [this](AVPacket* p) { write(p, audio_.get(), audioStream_); });
-    ffmpeg::check(av_write_trailer(output_.get()), "finishing " + path_);
-    ffmpeg::check(avio_closep(&output_->pb), "closing " + path_);
+    ffmpeg::check(ffmpeg::library().av_write_trailer(output_.get()), "finishing " + path_);
+    ffmpeg::check(ffmpeg::library().avio_closep(&output_->pb), "closing " + path_);
     std::error_code failed;
-    std::filesystem::rename(partPath_, path_, failed);
-    if (failed) throw RecordError("cannot move " + partPath_ + " to " + path_ + ": " + failed.message());
-    finished_ = true;
+    std::filesystem::rename(part_.path, path_, failed);
+    if (failed) throw RecordError("cannot move " + part_.path + " to " + path_ + ": " + failed.message());
+    part_.kept = true;
 }
 
 }  // namespace
@@ -174,3 +182,5 @@ void VideoFileSink::finish() {
 std::unique_ptr<RecordSink> openVideoFile(const std::string& path, const RecordFormat& format) {
     return std::make_unique<VideoFileSink>(path, format);
 }
+
+void checkVideoFileName(const std::string& path) { containerFor(path); }

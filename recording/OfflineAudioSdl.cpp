@@ -9,7 +9,7 @@
 
 #include "audio/Audio.h"
 #include "audio/MixedSound.h"
-#include "player/OfflineAudio.h"
+#include "recording/OfflineAudio.h"
 #include "content/AudioSample.h"
 #include "show/Demo.h"
 

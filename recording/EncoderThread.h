@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "player/RecordSink.h"
+#include "recording/RecordSink.h"
 
 class EncoderThread {
 public:

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "player/OfflineAudio.h"
+#include "recording/OfflineAudio.h"
 #include "graph/Graph.h"
 #include "frame/OffscreenGL.h"
 #include "player/Player.h"
-#include "player/RecordSink.h"
+#include "recording/RecordSink.h"
 
 class RecordSession {
 public:

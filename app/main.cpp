@@ -9,7 +9,7 @@
 #include "player/CrashExit.h"
 #include "player/Player.h"
 #include "player/PlayerOptions.h"
-#include "player/Recorder.h"
+#include "recording/Recorder.h"
 #include "scripting/ScriptEngine.h"
 
 namespace {

@@ -1,0 +1,4 @@
+// The notices of the libraries the player contains, as `demoplayer --licences` prints them.
+#pragma once
+
+const char* licenceText();
