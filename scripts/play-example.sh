@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh build
+BUILD_TARGET="demoplayer demopack" scripts/setup.sh build
 ./build/demopack pack examples/show/project.json -o build/content.dat
 ./build/demopack info build/content.dat
 cd build

@@ -6,12 +6,12 @@ cd "$(dirname "$0")/.."
 build=${1:-build}
 shift || true
 
-packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev
-  libsdl2-dev libsdl2-mixer-dev libsdl2-ttf-dev libsdl2-image-dev libglew-dev libglm-dev
-  nlohmann-json3-dev libtinygltf-dev duktape-dev libkissfft-dev
+packages=(cmake ninja-build pkg-config g++ clang libclang-rt-14-dev patch ca-certificates
+  libsdl2-dev libglew-dev libglm-dev nlohmann-json3-dev duktape-dev libstb-dev
+  libfreetype-dev libpng-dev zlib1g-dev libbrotli-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth fonts-dejavu-core assimp-testmodels libcli11-dev
-  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libmodplug-dev libegl-mesa0)
+  xvfb xauth fonts-dejavu-core assimp-testmodels libcli11-dev binutils
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev libegl-mesa0)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,4 +25,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)" ${BUILD_TARGET:+--target "$BUILD_TARGET"}
+# BUILD_TARGET: the targets to build (space-separated); all when unset.
+cmake --build "$build" -j"$(nproc)" ${BUILD_TARGET:+--target $BUILD_TARGET}
