@@ -223,7 +223,7 @@ TEST(DemoTest, TimingFaultsNameTheirField) {
 
 TEST(DemoTest, PackToolReproducesAnUnpackedShow) {
     ScratchDir dir("demopack");
-    std::string tool = std::string(DEMO_BINARY_DIR) + "/demopack";
+    std::string tool = testing_support::toolPath("demopack");
     std::string project = (kExample / "project.json").string();
     std::string first = (dir.path() / "first.dat").string();
     std::string again = (dir.path() / "again.dat").string();

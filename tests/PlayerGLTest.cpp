@@ -70,12 +70,9 @@ int runPlayerIn(const std::filesystem::path& folder, const std::string& binary, 
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1000 - WTERMSIG(status);
 }
 
-std::string readText(const std::filesystem::path& path) {
-    std::vector<uint8_t> bytes = testing_support::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using testing_support::readText;
 
-const std::string kPlayer = std::string(DEMO_BINARY_DIR) + "/demoplayer";
+const std::string kPlayer = testing_support::toolPath("demoplayer");
 
 std::vector<uint8_t> blockOf(const Demo& demo) {
     content::BinaryWriter out;
@@ -110,6 +107,9 @@ TEST(PlayerProcessGLTest, HelpAndUsageErrorsNeedNoDisplay) {
     ScratchDir dir("player-usage");
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, "--help", "-u DISPLAY"), 0);
     EXPECT_NE(readText(dir.path() / "player.log").find("--window"), std::string::npos);
+    EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, "--licences", "-u DISPLAY"), 0);
+    for (const char* library : {"==== SDL_mixer ====", "==== FreeType ====", "==== tinygltf ====", "==== Duktape ===="})
+        EXPECT_NE(readText(dir.path() / "player.log").find(library), std::string::npos) << library;
     for (const char* wrong : {"--window 640", "--fps 0 --record v.mp4", "--size 64x64", "missing.dat", "--bogus"}) {
         EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, wrong, "-u DISPLAY"), 1) << wrong;
         const std::string log = readText(dir.path() / "player.log");

@@ -14,17 +14,12 @@ namespace {
 using testing_support::ScratchDir;
 using testing_support::writeFile;
 
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using testing_support::readText;
 
 // Without DISPLAY: check needs no X server.
 int check(const std::filesystem::path& folder, const std::string& project) {
-    const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY '" + DEMO_BINARY_DIR +
-                                "/demopack' check " + project + " > out.txt 2> err.txt";
+    const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY '" + testing_support::toolPath("demopack") +
+                                "' check " + project + " > out.txt 2> err.txt";
     return WEXITSTATUS(std::system(command.c_str()));
 }
 

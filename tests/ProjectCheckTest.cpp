@@ -18,7 +18,7 @@ struct ToolRun {
 };
 
 ToolRun runTool(const ScratchDir& dir, const std::string& arguments) {
-    const std::string tool = std::string(DEMO_BINARY_DIR) + "/demopack";
+    const std::string tool = testing_support::toolPath("demopack");
     const std::string command =
         "cd '" + dir.path().string() + "' && '" + tool + "' " + arguments + " > out.txt 2> err.txt";
     const int status = std::system(command.c_str());

@@ -85,8 +85,8 @@ void writeShow(const fs::path& folder, float endBeat, const std::vector<int16_t>
 }
 
 int record(const fs::path& folder, const std::string& arguments) {
-    const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY '" + DEMO_BINARY_DIR +
-                                "/demoplayer' " + arguments + " > record.log 2>&1";
+    const std::string command = "cd '" + folder.string() + "' && env -u DISPLAY '" + testing_support::toolPath("demoplayer") +
+                                "' " + arguments + " > record.log 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -215,6 +215,7 @@ TEST(RecorderGLTest, ErrorsExitWithOneLineAndLeaveNothingBehind) {
         {"--record out.mp4 show.dat", "never ends"},
         {"--record missing/out.mp4 --end 1 show.dat", "cannot write"},
         {"--record out.xyz --end 1 show.dat", "no video container"},
+        {"--record out.gif --end 1 show.dat", "cannot hold H.264"},
         {"--record out.mp4 --size 322x181 --end 1 show.dat", "even"},
         {"--frames taken --end 1 show.dat", "not an empty folder"},
     };
@@ -223,10 +224,25 @@ TEST(RecorderGLTest, ErrorsExitWithOneLineAndLeaveNothingBehind) {
         const std::vector<uint8_t> log = testing_support::readFile(dir.path() / "record.log");
         const std::string text(log.begin(), log.end());
         EXPECT_NE(text.find(message), std::string::npos) << arguments << ": " << text;
-        for (const char* left : {"out.mp4", "out.mp4.part", "out.xyz", "out.xyz.part", "taken.part"})
+        for (const char* left : {"out.mp4", "out.mp4.part", "out.xyz", "out.xyz.part", "out.gif", "out.gif.part",
+                                 "taken.part"})
             EXPECT_FALSE(fs::exists(dir.path() / left)) << arguments << " left " << left;
     }
     EXPECT_TRUE(fs::exists(dir.path() / "taken/keep.txt"));
+}
+
+// "frames/" names the folder "frames", new or empty.
+TEST(RecorderGLTest, FrameFolderNamedWithASlashMayBeNewOrEmpty) {
+    ScratchDir dir("record-slash");
+    writeShow(dir.path(), 20000.0f, music(kRate / 10));
+    fs::create_directory(dir.path() / "empty");
+    for (const char* folder : {"fresh", "empty"}) {
+        EXPECT_EQ(record(dir.path(), std::string("--frames ") + folder + "/ --size 32x18 --fps 4 --end 1 show.dat"), 0)
+            << testing_support::readText(dir.path() / "record.log");
+        EXPECT_TRUE(fs::exists(dir.path() / folder / "frame_000001.png")) << folder;
+        EXPECT_TRUE(fs::exists(dir.path() / folder / "audio.wav")) << folder;
+        EXPECT_FALSE(fs::exists(dir.path() / (std::string(folder) + ".part"))) << folder;
+    }
 }
 
 // The same show recorded (audio.wav) and played live into SDL's disk audio driver, the live
@@ -242,7 +258,7 @@ constexpr size_t kProbe = kRate / 2;
 void recordAndPlay(const fs::path& folder, BothMixes& mixes) {
     ASSERT_EQ(record(folder, "--frames frames --size 64x36 --fps 30 show.dat"), 0);
     const std::string live = "cd '" + folder.string() + "' && env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=live.raw '" +
-                             DEMO_BINARY_DIR + "/demoplayer' --window 64x36 show.dat > live.log 2>&1";
+                             testing_support::toolPath("demoplayer") + "' --window 64x36 show.dat > live.log 2>&1";
     ASSERT_EQ(std::system(live.c_str()), 0);
     mixes.offline = wavValues(folder / "frames/audio.wav");
     const std::vector<uint8_t> bytes = testing_support::readFile(folder / "live.raw");

@@ -13,10 +13,7 @@
 
 namespace {
 
-std::string readText(const std::filesystem::path& path) {
-    std::vector<uint8_t> bytes = testing_support::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+using testing_support::readText;
 
 }  // namespace
 
@@ -52,8 +49,8 @@ TEST(ScriptShowGLTest, RunawayScriptsLeaveThePlayerRendering) {
     std::filesystem::create_directories(dir);
     std::filesystem::remove(dir / "crash.txt");
     testing_support::writeFile(dir / "content.dat", out.bytes());
-    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" + DEMO_BINARY_DIR +
-                                "/demoplayer' > player.log 2>&1";
+    const std::string command = "cd '" + dir.string() + "' && SDL_AUDIODRIVER=dummy '" + testing_support::toolPath("demoplayer") +
+                                "' > player.log 2>&1";
     const int status = std::system(command.c_str());
     const std::string log = readText(dir / "player.log");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;

@@ -1,5 +1,6 @@
 #include "tests/TestSupport.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -23,6 +24,11 @@ std::vector<uint8_t> readFile(const std::filesystem::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string readText(const std::filesystem::path& path) {
+    const std::vector<uint8_t> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 void writeFile(const std::filesystem::path& path, const std::string& text) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary);
@@ -31,6 +37,11 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
 
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
     writeFile(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::string toolPath(const std::string& name) {
+    const char* dir = std::getenv("DEMO_TOOL_DIR");
+    return std::string(dir && *dir ? dir : DEMO_BINARY_DIR) + "/" + name;
 }
 
 }  // namespace testing_support

@@ -41,7 +41,12 @@ private:
 };
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path);
+std::string readText(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& text);
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+// The path of one of our programs (demoplayer, demopack): from DEMO_TOOL_DIR when set, so that the
+// process tests can run the release programs too, else from this build.
+std::string toolPath(const std::string& name);
 
 }  // namespace testing_support
