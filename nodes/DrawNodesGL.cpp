@@ -19,11 +19,12 @@ void executeTwoTriangles(ValueList&, ValueList& outputs, ValueList& state, Execu
     outputs[1] = Value::ofInt(6);
 }
 
-// Vertex array 0 cannot be drawn from in a core profile, and a negative count is refused.
+// Vertex array 0 cannot be drawn from in a core profile, and a negative count is refused; without
+// a program in use ("Shader" with one that did not link) nothing is drawn.
 void executeDrawTriangles(ValueList& inputs, ValueList&, ValueList&, ExecutionContext&) {
     const GLuint vertexArray = glNameOf(inputs[0]);
     const GLsizei count = inputs[1].value.asInt();
-    if (vertexArray == 0 || count <= 0) return;
+    if (vertexArray == 0 || count <= 0 || !programInUse()) return;
     glEnable(GL_BLEND);
     glBindVertexArray(vertexArray);
     glDrawArrays(GL_TRIANGLES, 0, count);

@@ -92,7 +92,14 @@ void bindScreenQuad(MaybeValue& slot) {
     glBindBuffer(GL_ARRAY_BUFFER, quadVertices());
 }
 
+bool programInUse() {
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    return current != 0;
+}
+
 void drawScreenQuad() {
+    if (!programInUse()) return;
     glEnable(GL_BLEND);
     glDrawArrays(GL_TRIANGLES, 0, 6);
 }
@@ -102,6 +109,10 @@ void useProgram(const ShaderProgram& program, const MaybeValue& size, const Mayb
         glViewport(0, 0, s->width, s->height);
         renderSize.width = s->width;
         renderSize.height = s->height;
+    }
+    if (!program.linked) {
+        glUseProgram(0);
+        return;
     }
     glUseProgram(program.program);
     program.setStandardUniforms();

@@ -24,11 +24,14 @@ Size sizeIn(const values::MaybeValue& slot);
 // Makes the slot's screen quad when it is empty, then binds its vertex array together with the
 // quad vertices, so that the next program made current points its "vp" at them.
 void bindScreenQuad(values::MaybeValue& slot);
-// Two triangles from the bound vertex array, blended.
+// Two triangles from the bound vertex array, blended; nothing without a program in use.
 void drawScreenQuad();
+// False after a program that did not link was made current: draws then draw nothing.
+bool programInUse();
 
 // What "Shader" does: viewport and render size from "size", the program with its standard
-// uniforms and defaults, "tex" on unit 0, "vp" of the bound vertex array.
+// uniforms and defaults, "tex" on unit 0, "vp" of the bound vertex array. A program that did not
+// link unbinds the program instead, so the previous one does not draw in its place.
 void useProgram(const ShaderProgram& program, const values::MaybeValue& size, const values::MaybeValue& tex);
 // Sampler units a node may hand out; unit 16 belongs to the sound texture.
 constexpr int kSamplerUnits = 16;

@@ -49,6 +49,7 @@ void executeSceneNode(ValueList& inputs, ValueList&, ValueList& state, Execution
     if (!scene || !source) return;
     ShaderProgram* program = programFor(state, *source, inputs[kShader].value.asInt());
     applyPatchSet(*source, *program, context.patchSet, state[kVertexMemo], state[kFragmentMemo], state[kCountMemo]);
+    if (!program->linked) return;  // it would leave the previous program drawing the scene
 
     glUseProgram(program->program);
     program->setStandardUniforms();

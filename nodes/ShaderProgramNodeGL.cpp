@@ -94,6 +94,7 @@ void executeShaderProgramNode(ValueList& inputs, ValueList& outputs, ValueList& 
 
     bindScreenQuad(state[kQuad]);
     applyPatchSet(*source, *copy, context.patchSet, state[kVertexMemo], state[kFragmentMemo], state[kCountMemo]);
+    if (!copy->linked) return;  // drawing would leave the previous program drawing in its place
     const bool internal = inputs[kInternalInput].hasValue && inputs[kInternalInput].value.asBool();
     if (internal) bindInternalTarget(state, inputs[kSizeInput]);
     useProgram(*copy, inputs[kSizeInput], inputs[kTexInput]);

@@ -25,6 +25,7 @@ public:
 
     // GPU side state, filled by ShaderProgramGL.
     uint32_t vertexShader = 0, fragmentShader = 0, program = 0;
+    bool linked = false;  // a program that did not link draws nothing
     struct StandardLocations {
         int32_t beat = -1, iTime2 = -1, sound = -1, soundTexture = -1;
         std::array<int32_t, 16> tex{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};

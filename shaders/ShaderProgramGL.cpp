@@ -105,8 +105,9 @@ static GLenum uniformType(GLuint program, GLint location) {
 
 // A program that failed to link answers every query with a GL error; it simply has no locations.
 void ShaderProgram::lookupLocations() {
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    GLint status = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    linked = status == GL_TRUE;
     auto uniform = [&](const char* name) { return linked ? glGetUniformLocation(program, name) : -1; };
     locations.beat = uniform("beat");
     locations.iTime2 = uniform("iTime2");

@@ -11,7 +11,7 @@ bool active(const Event& event, float x) { return event.start_beat <= x && x < e
 // feedback see its own output of the previous frame.
 void prepareInputs(Effect& effect) {
     for (Effect* input : effect.effects) {
-        if (!input || !input->program) continue;
+        if (!input || !input->program || !input->program->linked) continue;
         glUseProgram(input->program->program);
         input->program->applyUniformDefaults();
         input->render({}, true);

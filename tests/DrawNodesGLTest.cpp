@@ -152,6 +152,32 @@ TEST_F(DrawNodeGLTest, Effect2DDrawsAProgramOfTheShowAndCopiesIt) {
     EXPECT_EQ(viewport[3], kSize);
 }
 
+// A program that failed to link unbinds the program, so neither "DrawTriangles" after "Shader"
+// nor "Effect2D" draws with the one made current before it.
+TEST_F(DrawNodeGLTest, AProgramThatDidNotLinkDrawsNothing) {
+    Demo demo;
+    demo.shaders.push_back(makeProgram("#version 150\nout vec4 colour;\nvoid main() { colour = vec4(1.0) }\n"));
+    auto green = makeProgram(kGreen);
+    ASSERT_FALSE(demo.shaders[0]->linked);
+    context.demo = &demo;
+    GraphNode quad = node("TwoTriangles"), shader = node("Shader"), draw = node("DrawTriangles"),
+              effect = node("Effect2D");
+    executeTwoTriangles(quad.inputs, quad.outputValues, quad.state, context);
+    glUseProgram(green->program);
+    const uint64_t handle = Registry::add(demo.shaders[0].get());
+    shader.inputs[0] = Value::ofReference(handle);
+    executeShader(shader.inputs, shader.outputValues, shader.state, context);
+    draw.inputs[0] = quad.outputValues[0];
+    executeDrawTriangles(draw.inputs, draw.outputValues, draw.state, context);
+    expectPixelNear(readPixel(10, 10), {0, 0, 0, 255});
+
+    glUseProgram(green->program);
+    effect.inputs[0] = Value::ofInt(0);
+    executeEffect2D(effect.inputs, effect.outputValues, effect.state, context);
+    expectPixelNear(readPixel(10, 10), {0, 0, 0, 255});
+    Registry::remove(handle);
+}
+
 TEST_F(DrawNodeGLTest, Effect2DOutsideTheShowDoesNothing) {
     Demo demo;
     demo.shaders.push_back(makeProgram(kGreen));

@@ -132,6 +132,22 @@ TEST_F(EffectGLTest, NullReferencesAreSkipped) {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
+// The case: a program with a syntax error must not draw the previous effect's program
+// over its own inputs.
+TEST_F(EffectGLTest, AProgramThatDidNotLinkDrawsNothing) {
+    auto red = solidProgram("vec4(1.0, 0.0, 0.0, 1.0)");
+    auto broken = samplingProgram("colour = texture(tex, uv) oops;");
+    ASSERT_TRUE(red->linked);
+    ASSERT_FALSE(broken->linked);
+    auto green = solidTexture({0, 255, 0, 255});
+    Effect a("a", red.get(), nullptr, nullptr, false, false, nullptr);
+    Effect b("b", broken.get(), green.get(), nullptr, false, false, nullptr);
+    a.render({}, true);
+    clearScreen(0, 0, 1);
+    b.render({}, true);
+    expectPixelNear(readPixel(10, 10), {0, 0, 255, 255});
+}
+
 TEST_F(EffectGLTest, CaptureFollowsTheRenderSizeFrameBufferDoesNot) {
     auto program = solidProgram("vec4(1.0)");
     auto texture = solidTexture({0, 0, 0, 255});

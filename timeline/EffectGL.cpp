@@ -190,9 +190,10 @@ int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
     return units.unit;
 }
 
-// Draws into whatever frame buffer is bound, which is how inputs land in their own targets.
+// Draws into whatever frame buffer is bound, which is how inputs land in their own targets. A
+// program that did not link draws nothing: using it would leave the previous program bound.
 void Effect::render(DrawCallback callback, bool renderInputs) {
-    if (!program) return;
+    if (!program || !program->linked) return;
     if (scene) {
         renderScene(*this, callback, renderInputs);
         return;
