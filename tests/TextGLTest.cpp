@@ -126,4 +126,21 @@ TEST_F(TextGLTest, MissingOrBrokenFontUploadsTheClearedSurface) {
     }
 }
 
+// Sampled as an input, a font texture without a size shows nothing rather than opaque black.
+TEST_F(TextGLTest, ATextureWithoutASizeIsTransparent) {
+    for (auto [w, h] : {std::pair{0, 16}, std::pair{16, 0}}) {
+        FontTexture texture;
+        texture.width = w;
+        texture.height = h;
+        texture.font = &font;
+        texture.prepare();
+        texture.setText("text");
+        auto alpha = makeProgram("#version 150\nuniform sampler2D tex;\nout vec4 colour;\n"
+                                 "void main() { colour = vec4(texture(tex, vec2(0.5)).a, 0.0, 0.0, 1.0); }\n");
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, texture.glName);
+        expectPixelNear(drawCentre(*alpha), {0, 0, 0, 255});
+    }
+}
+
 }  // namespace

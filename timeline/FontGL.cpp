@@ -2,6 +2,7 @@
 #include <SDL_ttf.h>
 
 #include <climits>
+#include <cstdint>
 
 #include "timeline/FontTexture.h"
 #include "content/RgbaSurface.h"
@@ -18,7 +19,15 @@ void Font::open() {
     if (stream) handle = TTF_OpenFontRW(stream, 1, ptsize);
 }
 
+// A texture without a size would be incomplete, and GL samples an incomplete texture as opaque
+// black; one transparent texel shows nothing, as an empty text does.
 void FontTexture::prepare() {
+    if (width <= 0 || height <= 0) {
+        const uint8_t transparent[4] = {0, 0, 0, 0};
+        surface = nullptr;
+        glName = createTexture2D(1, 1, transparent, GL_CLAMP_TO_EDGE);
+        return;
+    }
     surface = createRgbaSurface(width, height);
     glName = createTexture2D(width, height, surface ? surface->pixels : nullptr, GL_CLAMP_TO_EDGE);
 }
