@@ -37,20 +37,27 @@ bool embedAsPng(const std::string* basepath, const std::string*, const tinygltf:
 }
 
 // Parses glTF text, resolving external buffers and images against baseDir, and returns the same
-// asset as self-contained GLB bytes; empty on failure.
-std::vector<uint8_t> textGltfToGlb(const ByteBuffer& text, const std::string& baseDir) {
+// asset as self-contained GLB bytes; empty on failure, with the parser's message in `error`.
+std::vector<uint8_t> textGltfToGlb(const ByteBuffer& text, const std::string& baseDir, std::string& error) {
     tinygltf::TinyGLTF loader;
     tinygltf::Model model;
     std::string warn, err = tooLargeError(text.length);
     bool ok = err.empty() && loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(text.begin()),
                                                         unsigned(text.length), baseDir);
     printDiagnostics(warn, err, ok);
-    if (!ok) return {};
+    if (!ok) {
+        error = err.empty() ? "the glTF text does not parse" : err;
+        while (!error.empty() && error.back() == '\n') error.pop_back();
+        return {};
+    }
     // Without a URI the first buffer goes to the GLB binary chunk; the others are embedded.
     for (tinygltf::Buffer& buffer : model.buffers) buffer.uri.clear();
     loader.SetImageWriter(embedAsPng, nullptr);
     std::ostringstream glb;
-    if (!loader.WriteGltfSceneToStream(&model, glb, false, true)) return {};
+    if (!loader.WriteGltfSceneToStream(&model, glb, false, true)) {
+        error = "the glTF could not be converted to GLB";
+        return {};
+    }
     std::string bytes = glb.str();
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
@@ -99,7 +106,7 @@ void Model::fromJson(const content::Json& json, const content::JsonFiles& files)
     else buffer = ByteBuffer(files.load(name));
     if (isBinaryGltfName(name)) return;
     std::string baseDir = (files.folder / std::filesystem::path(name).parent_path()).string();
-    std::vector<uint8_t> glb = textGltfToGlb(buffer, baseDir);
+    std::vector<uint8_t> glb = textGltfToGlb(buffer, baseDir, loadError);
     // A text glTF that did not convert leaves the model empty rather than holding text as GLB.
     buffer = glb.empty() ? ByteBuffer() : ByteBuffer(glb);
 }

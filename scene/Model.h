@@ -52,6 +52,7 @@ public:
     int32_t highest_render_pass = 1;
     bool skipMaterials = false;
     bool ready = false;
+    std::string loadError;  // the parser's own message when a text glTF did not convert
 
     // Animation state, see scene/Animation.h.
     std::shared_ptr<Animation::Skeleton> skeleton;

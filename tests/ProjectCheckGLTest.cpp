@@ -32,12 +32,14 @@ TEST(ProjectCheckGLTest, BuildErrorsAreToldAtTheirSourceThroughIncludesAndPatche
                           "void main() {\n    vec4 col = vec4(pulse(beat));\n    // <FRAGMENT_PATCH>\n"
                           "    colour = col + missing;\n}\n"));
     writeFile(dir.path() / "resources/broken.glb", std::string("glTF but not really"));
+    writeFile(dir.path() / "resources/box.gltf",
+              std::string(R"({"asset": {"version": "2.0"}, "buffers": [{"uri": "box0.bin", "byteLength": 24}]})"));
     writeFile(dir.path() / "project.json", std::string(R"({"bpm": 120.0, "end_beat": 8.0, "music": "",
  "shaders": [{"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/main.frag"},
              {"vertex_shader_filename": "resources/v.vert", "fragment_shader_filename": "resources/lib.frag"}],
  "patches": [{"name": "tint", "fragment_patch": "col *= 0.5;\ncol = col +;"}],
  "scripts": [{"name": "wobble", "source": "var a = 1;\nresult.x = ;"}],
- "models": [{"name": "resources/broken.glb"}],
+ "models": [{"name": "resources/broken.glb"}, {"name": "resources/box.gltf"}],
  "graph": {"root": 1, "nodes": [
    {"id": 1, "def": "tint.patch", "connections": [{"id": 3, "dst": 2, "src_output_idx": -1, "dst_input_idx": -1}]},
    {"id": 2, "def": "resources/main.frag"}]}})"));
@@ -53,6 +55,21 @@ TEST(ProjectCheckGLTest, BuildErrorsAreToldAtTheirSourceThroughIncludesAndPatche
     EXPECT_NE(errors.find("(line 2 of \"source\")"), std::string::npos) << errors;
     EXPECT_NE(errors.find("project.json:6:13: models[0] \"resources/broken.glb\": "), std::string::npos) << errors;
     EXPECT_EQ(errors.find("lib.frag"), std::string::npos) << "a library of functions need not link\n" << errors;
+    // The parser's own cause, not what the empty model says afterwards.
+    EXPECT_NE(errors.find("project.json:6:48: models[1] \"resources/box.gltf\": File not found"), std::string::npos)
+        << errors;
+    EXPECT_EQ(errors.find("Too short"), std::string::npos) << errors;
+
+    // pack refuses what check refuses, with the same findings, unless told not to check.
+    const std::string pack = "cd '" + dir.path().string() + "' && env -u DISPLAY '" + DEMO_BINARY_DIR + "/demopack' pack ";
+    EXPECT_EQ(WEXITSTATUS(std::system((pack + "project.json -o out.dat > out.txt 2> pack-err.txt").c_str())), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.dat"));
+    std::string refused = errors;
+    refused.insert(refused.size() - 1, ": nothing written");
+    EXPECT_EQ(readText(dir.path() / "pack-err.txt"), refused);
+    EXPECT_EQ(WEXITSTATUS(std::system((pack + "--no-check project.json -o out.dat > out.txt 2>&1").c_str())), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "out.dat"));
+    EXPECT_EQ(readText(dir.path() / "out.txt").find("Loading file"), std::string::npos) << "only with -v";
 }
 
 TEST(ProjectCheckGLTest, TheExampleShowChecksCleanAndQuietly) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <iterator>
 
 #include "scene/Animation.h"
 #include "scene/Model.h"
@@ -28,14 +29,23 @@ struct Tracks {
     }
 };
 
+const char* const kCameraTracks[9] = {
+    "camera_position_x", "camera_position_y", "camera_position_z", "camera_direction_x", "camera_direction_y",
+    "camera_direction_z", "camera_up_x",       "camera_up_y",       "camera_up_z",
+};
+const char* const kLightAxes[3] = {"ldX", "ldY", "ldZ"};
+const char* const kOtherTracks[] = {"ldD",
+                                    "render_instances",
+                                    "animation_index",
+                                    "animation_position",
+                                    "animation_divider",
+                                    "animation_start",
+                                    "animation_end"};
+
 void steerCamera(const Tracks& tracks, Camera& camera) {
-    static const char* const names[9] = {
-        "camera_position_x", "camera_position_y", "camera_position_z", "camera_direction_x", "camera_direction_y",
-        "camera_direction_z", "camera_up_x",       "camera_up_y",       "camera_up_z",
-    };
     glm::vec3* vectors[3] = {&camera.position, &camera.direction, &camera.up};
     for (int i = 0; i < 9; ++i) {
-        if (tracks.has(names[i])) (*vectors[i / 3])[i % 3] = tracks.value(names[i], 0.0f);
+        if (tracks.has(kCameraTracks[i])) (*vectors[i / 3])[i % 3] = tracks.value(kCameraTracks[i], 0.0f);
     }
 }
 
@@ -44,10 +54,9 @@ void steerLight(const Tracks& tracks, Camera& light, const glm::vec3& eye) {
     const float dist = tracks.value("ldD", 50.0f);
     light.ortho_half_extent = dist;
     light.znear = 0.01f;
-    const char* const axes[3] = {"ldX", "ldY", "ldZ"};
     for (int i = 0; i < 3; ++i) {
-        if (!tracks.has(axes[i])) continue;
-        light.position[i] = tracks.value(axes[i], 0.0f) * dist + eye[i];
+        if (!tracks.has(kLightAxes[i])) continue;
+        light.position[i] = tracks.value(kLightAxes[i], 0.0f) * dist + eye[i];
         light.direction[i] = eye[i];
     }
 }
@@ -72,4 +81,11 @@ void steerScene(const Event& event, Scene& scene, float x) {
     modelInstanceCount = tracks.has("render_instances") ? truncated(tracks.value("render_instances", 1.0f)) : 1;
     Model* model = scene.root_node ? scene.root_node->model : nullptr;
     if (model && model->ready && model->animated) steerAnimation(tracks, *model);
+}
+
+std::vector<std::string> sceneTrackNames() {
+    std::vector<std::string> names(std::begin(kCameraTracks), std::end(kCameraTracks));
+    names.insert(names.end(), std::begin(kLightAxes), std::end(kLightAxes));
+    names.insert(names.end(), std::begin(kOtherTracks), std::end(kOtherTracks));
+    return names;
 }

@@ -87,6 +87,20 @@ void reportLink(const ShaderProgram& p, const std::string& entry, const std::str
         if (!line.empty()) findings.add(entry, findings.describe(entry) + ": " + label + " does not link: " + line);
 }
 
+// A uniform def whose name is no active uniform animates nothing: the shader does not declare it,
+// or declares it and never uses it, and the compiler drops it. Defs that stand for texts have no
+// uniform of their own.
+void reportUnusedDefs(const ShaderProgram& p, const std::string& entry, ProjectCheck& findings) {
+    for (size_t k = 0; k < p.uniformDefs.size(); ++k) {
+        const UniformDef& def = p.uniformDefs[k];
+        if (def.location != -1 || def.is_string) continue;
+        const std::string at = JsonPositions::child(JsonPositions::child(JsonPositions::child(entry, "uniform_defs"), k), "name");
+        findings.warn(at, findings.describe(entry) + ": the uniform def " + "\"" + def.name +
+                              "\" is no uniform the program uses (not declared, or declared and unused, which the "
+                              "compiler drops), so tracks and nodes set nothing");
+    }
+}
+
 std::vector<const ShaderProgram*> programList(const Demo& demo) {
     std::vector<const ShaderProgram*> list;
     for (const auto& p : demo.shaders) list.push_back(p.get());
@@ -120,6 +134,7 @@ void checkPrograms(Demo& demo, ProjectCheck& findings) {
         reportShader(p.vertexShader, wholeFile(p.vertexSource, p.vertexFilename), entry, "vertex shader", findings);
         reportShader(p.fragmentShader, resolveIncludes(p, programs), entry, "fragment shader", findings);
         if (!isLibrary(demo, p)) reportLink(p, entry, "the program", findings);
+        if (p.linked) reportUnusedDefs(p, entry, findings);
     }
 }
 
@@ -206,6 +221,10 @@ void checkModels(Demo& demo, ProjectCheck& findings) {
             said = capture.text();
         }
         const std::string entry = listPath("models", i);
+        if (!demo.models[i]->loadError.empty()) {
+            findings.add(entry, findings.describe(entry) + ": " + demo.models[i]->loadError);
+            continue;  // the empty model's own complaints would only hide the cause
+        }
         std::istringstream lines(said);
         for (std::string line; std::getline(lines, line);)
             if (!line.empty() && !isFact(line)) findings.add(entry, findings.describe(entry) + ": " + line);
@@ -221,6 +240,48 @@ std::string sourceLines(std::string message) {
     return message.substr(0, at) + "(line " + std::to_string(line - 1) + " of \"source\")";
 }
 
+// "result" is shared by every script and never cleared; the outputs' properties are removed
+// first, so that what is there afterwards was set by this run.
+void forgetOutputs(duk_context* js, const Script& script) {
+    duk_get_global_string(js, "result");
+    for (const ScriptPort& output : script.outputs) duk_del_prop_string(js, -1, output.name.c_str());
+    duk_pop(js);
+}
+
+bool outputSet(duk_context* js, const ScriptPort& output) {
+    duk_get_global_string(js, "result");
+    duk_get_prop_string(js, -1, output.name.c_str());
+    const bool set = !duk_is_undefined(js, -1);
+    duk_pop_2(js);
+    return set;
+}
+
+// One run with the inputs' default values, under the player's budget: an output it leaves unset
+// keeps whatever an earlier script left in "result", or nothing.
+void runOnce(scripting::ScriptEngine& engine, const Script& script, const std::string& entry, ProjectCheck& findings) {
+    std::vector<values::MaybeValue> inputs, outputs(script.outputs.size());
+    for (const ScriptPort& input : script.inputs) inputs.push_back(input.default_value);
+    forgetOutputs(engine.context, script);
+    bool ran = false;
+    {
+        OutputCapture quiet;
+        ran = engine.run(script, inputs, outputs);
+    }
+    const std::string source = JsonPositions::child(entry, "source");
+    if (!ran) {
+        findings.warn(source, findings.describe(entry) + ": run once with its inputs' default values it fails: " +
+                                  sourceLines(engine.last_error));
+        return;
+    }
+    for (size_t k = 0; k < script.outputs.size(); ++k) {
+        if (outputSet(engine.context, script.outputs[k])) continue;
+        const std::string at = JsonPositions::child(JsonPositions::child(JsonPositions::child(entry, "outputs"), k), "name");
+        findings.warn(at, findings.describe(entry) + ": the output \"" + script.outputs[k].name +
+                              "\" is never set: run once with its inputs' default values, the script assigns no "
+                              "result." + script.outputs[k].name);
+    }
+}
+
 void checkScripts(Demo& demo, ProjectCheck& findings) {
     scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
     for (size_t i = 0; i < demo.scripts.size(); ++i) {
@@ -229,8 +290,9 @@ void checkScripts(Demo& demo, ProjectCheck& findings) {
             OutputCapture quiet;
             ok = engine.compile(*demo.scripts[i]);
         }
-        const std::string source = JsonPositions::child(listPath("scripts", i), "source");
-        if (!ok) findings.add(source, findings.describe(listPath("scripts", i)) + ": " + sourceLines(engine.last_error));
+        const std::string entry = listPath("scripts", i);
+        if (ok) runOnce(engine, *demo.scripts[i], entry, findings);
+        else findings.add(JsonPositions::child(entry, "source"), findings.describe(entry) + ": " + sourceLines(engine.last_error));
     }
 }
 

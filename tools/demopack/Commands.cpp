@@ -13,6 +13,7 @@
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
 #include "graph/NodeType.h"
+#include "tools/demopack/OutputCapture.h"
 #include "tools/demopack/ProjectCheck.h"
 
 namespace fs = std::filesystem;
@@ -45,11 +46,6 @@ std::string recordName(const T& record) {
 
 std::string programName(const ShaderProgram& p) { return p.fragmentFilename; }
 
-int report(const ProjectCheck& check) {
-    for (const Finding& f : check.sortedFindings()) std::fprintf(stderr, "%s\n", check.format(f).c_str());
-    return check.findings().empty() ? 0 : 1;
-}
-
 }  // namespace
 
 bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo) {
@@ -62,10 +58,18 @@ bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo) {
     return check.findings().empty();
 }
 
-int pack(const std::string& project, const std::string& output, const std::string& executable) {
+int pack(const std::string& project, const std::string& output, const std::string& executable, bool checked,
+         bool verbose) {
     Demo demo;
-    ProjectCheck check(project);
-    if (!readChecked(project, check, demo)) return report(check);
+    if (checked) {
+        ProjectCheck findings(project);
+        const bool clean = checkProject(project, findings, demo, verbose);
+        printFindings(findings, ": nothing written");
+        if (!clean) return 1;
+    } else {
+        OutputCapture quiet(!verbose);  // the readers name each file they load
+        content::readProjectFile(project, demo);
+    }
     const std::string fault = demo.timingFault();
     if (!fault.empty()) throw content::ContentError(project + ": " + fault + "; nothing written");
     content::BinaryWriter out;

@@ -4,7 +4,8 @@
 
 namespace demopack {
 
-OutputCapture::OutputCapture() {
+OutputCapture::OutputCapture(bool active) {
+    if (!active) return;
     std::fflush(stdout);
     std::fflush(stderr);
     file_ = std::tmpfile();

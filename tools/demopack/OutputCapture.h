@@ -9,7 +9,8 @@ namespace demopack {
 
 class OutputCapture {
 public:
-    OutputCapture();
+    // An inactive capture leaves both streams alone.
+    explicit OutputCapture(bool active = true);
     ~OutputCapture();
     OutputCapture(const OutputCapture&) = delete;
     OutputCapture& operator=(const OutputCapture&) = delete;

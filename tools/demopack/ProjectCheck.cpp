@@ -1,6 +1,7 @@
 #include "tools/demopack/ProjectCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -70,6 +71,15 @@ void ProjectCheck::add(const std::string& path, const std::string& message, bool
     findings_.push_back({where, message, {}});
 }
 
+void ProjectCheck::warn(const std::string& path, const std::string& message, bool atKey) {
+    add(path, message, atKey);
+    findings_.back().warning = true;
+}
+
+size_t ProjectCheck::errorCount() const {
+    return size_t(std::count_if(findings_.begin(), findings_.end(), [](const Finding& f) { return !f.warning; }));
+}
+
 void ProjectCheck::addInFile(const std::string& file, content::TextPosition where, const std::string& message) {
     findings_.push_back({where, message, (folder_ / file).lexically_normal().string()});
 }
@@ -89,7 +99,7 @@ std::string ProjectCheck::format(const Finding& f) const {
     std::ostringstream out;
     out << (f.file.empty() ? file_.string() : f.file) << ":";
     if (f.where.line > 0) out << f.where.line << ":" << f.where.column << ":";
-    out << " " << f.message;
+    out << " " << (f.warning ? "warning: " : "") << f.message;
     return out.str();
 }
 
@@ -184,13 +194,33 @@ void ProjectCheck::checkFiles() {
             needFile(content::jsonString(list[i], m.fileKey), path, m.what);
         }
     }
-    if (json_.contains("music")) return;
+    if (json_.contains("music")) {
+        checkMusic();
+        return;
+    }
     content::JsonFiles files;
     files.folder = folder_;
     filesRead_.push_back(files.resolve(kMusicFile).string());
     if (!std::filesystem::is_regular_file(files.resolve(kMusicFile)))
         add("", std::string("no \"music\" in the project and no file ") + kMusicFile +
                     " beside it: the music is always read from that file (" + files.resolve(kMusicFile).string() + ")");
+}
+
+// "music" holds the music's bytes as base64; a file name there decodes to a few bytes of noise.
+// No sound file is shorter than this.
+void ProjectCheck::checkMusic() {
+    constexpr size_t kShortestSound = 64;
+    const Json& music = json_["music"];
+    if (!music.is_string() || music.get<std::string>().empty()) return;
+    const std::string text = music.get<std::string>();
+    const bool base64 = std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::isspace(static_cast<unsigned char>(c)) || c == '+' ||
+               c == '/' || c == '=';
+    });
+    if (base64 && content::base64Decode(text).size() >= kShortestSound) return;
+    const std::string shown = text.size() <= 80 ? " is " + quoted(text) : "";
+    add("/music", "\"music\"" + shown + ": it holds the music itself as base64, never a file name; the music is read from " +
+                      kMusicFile + " beside the project when \"music\" is left out (\"music\": \"\" makes a show without music)");
 }
 
 void ProjectCheck::checkNodeTypes(const std::vector<std::string>& types) {

@@ -21,6 +21,7 @@ struct Finding {
     content::TextPosition where;
     std::string message;
     std::string file;  // when it is about another file than the project (a shader source)
+    bool warning = false;  // the show still plays, though not as its maker likely meant
 };
 
 class ProjectCheck {
@@ -37,14 +38,18 @@ public:
     bool parsed() const { return parsed_; }
     const content::Json& json() const { return json_; }
     const std::vector<Finding>& findings() const { return findings_; }
+    // Findings that are not warnings: what makes check fail and pack refuse.
+    size_t errorCount() const;
     std::vector<Finding> sortedFindings() const;
     // The media and source files the project reads, in the order it reads them.
     const std::vector<std::string>& filesRead() const { return filesRead_; }
-    // "FILE:LINE:COLUMN: message", or "FILE: message" without a position.
+    // "FILE:LINE:COLUMN: message", or "FILE: message" without a position; a warning's message
+    // begins with "warning: ".
     std::string format(const Finding& f) const;
     // Where a value stands, for findings made elsewhere (shader logs, model checks).
     content::TextPosition positionOf(const std::string& path) const;
     void add(const std::string& path, const std::string& message, bool atKey = false);
+    void warn(const std::string& path, const std::string& message, bool atKey = false);
     // "events[2] "flash", control_points.alpha": the value at `path` as a message names it.
     std::string describe(const std::string& path) const;
     // `file` is relative to the project's folder, as the project names it.
@@ -58,6 +63,7 @@ private:
     void checkRange(const content::Json& object, const std::string& path, const char* kind);
     void checkTempo();
     void checkFiles();
+    void checkMusic();
     void needFile(const std::string& name, const std::string& path, const char* what);
 
     std::filesystem::path file_, folder_;
@@ -73,5 +79,11 @@ private:
 // Checks the project's text, reads it into `demo` when that found nothing, then checks its graphs'
 // node types. True when nothing was found.
 bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo);
+// Everything check does: the project's text, then, when it reads, the show built off-screen as the
+// player builds it and the show's own checks. True when no error was found (warnings may be).
+bool checkProject(const std::string& project, ProjectCheck& findings, Demo& demo, bool verbose);
+// The findings on standard error, then a count of errors and warnings with `outcome` appended
+// when there are errors; nothing when nothing was found.
+void printFindings(const ProjectCheck& findings, const char* outcome);
 
 }  // namespace demopack

@@ -1,5 +1,6 @@
 // demopack: packs a JSON project into a content block or a show executable, checks a project
-// without writing anything, unpacks a block back into a project folder, and summarises a block.
+// without writing anything, unpacks a block back into a project folder, summarises a block, and
+// prints the reference of node types and script functions.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -7,12 +8,13 @@
 #include <string>
 
 #include "tools/demopack/Commands.h"
+#include "tools/demopack/NodeReference.h"
 
 namespace {
 
 struct Arguments {
     std::string input, output, executable;
-    bool verbose = false;
+    bool verbose = false, noCheck = false;
 };
 
 // One subcommand per job; each reads its own options into `a` and runs when chosen.
@@ -22,6 +24,8 @@ void addCommands(CLI::App& app, Arguments& a) {
     pack->add_option("PROJECT", a.input, "the project file (project.json)")->required();
     pack->add_option("-o", a.output, "the file to write")->required();
     pack->add_option("--exe", a.executable, "a player executable: write a stand-alone show");
+    pack->add_flag("--no-check", a.noCheck, "pack without the checks of check (and without refusing what they find)");
+    pack->add_flag("-v,--verbose", a.verbose, "list the files read");
     CLI::App* check = app.add_subcommand("check", "find the mistakes in a project and write nothing");
     check->add_option("PROJECT", a.input, "the project file (project.json)")->required();
     check->add_flag("-v,--verbose", a.verbose, "list the files read and the time taken");
@@ -30,12 +34,17 @@ void addCommands(CLI::App& app, Arguments& a) {
     unpack->add_option("-o", a.output, "the folder to write")->required();
     CLI::App* info = app.add_subcommand("info", "summarise what a content block or a show holds");
     info->add_option("BLOCK_OR_SHOW", a.input, "a content block or a show executable")->required();
+    app.add_subcommand("nodes", "print the reference of node types and script functions (Markdown)");
 }
 
 int run(const CLI::App& app, const Arguments& a) {
-    if (app.got_subcommand("pack")) return demopack::pack(a.input, a.output, a.executable);
+    if (app.got_subcommand("pack")) return demopack::pack(a.input, a.output, a.executable, !a.noCheck, a.verbose);
     if (app.got_subcommand("check")) return demopack::check(a.input, a.verbose);
     if (app.got_subcommand("unpack")) return demopack::unpack(a.input, a.output);
+    if (app.got_subcommand("nodes")) {
+        std::printf("%s", demopack::nodeReference().c_str());
+        return 0;
+    }
     return demopack::info(a.input);
 }
 
