@@ -17,48 +17,52 @@ float floatAt(const ValueList& inputs, size_t i) { return inputs[i].value.asFloa
 float clamp01(float v) { return std::min(std::max(v, 0.0f), 1.0f); }
 
 struct Operation {
+    const char* label;  // as the authoring tool's options list it
     float (*apply)(float a, float b, float c);
     bool dividesByB;  // B == 0 stops the flow instead
 };
 
 // Indexed by the "op" input; the options of the authoring tool list the same order.
 const Operation kOperations[] = {
-    {[](float a, float b, float) { return a + b; }, false},
-    {[](float a, float b, float) { return a - b; }, false},
-    {[](float a, float b, float) { return a * b; }, false},
-    {[](float a, float b, float) { return a / b; }, true},
-    {[](float a, float b, float) { return a - std::floor(a / b) * b; }, false},
-    {[](float a, float, float) { return std::abs(a); }, false},
-    {[](float a, float, float) { return a - std::floor(a); }, false},
-    {[](float a, float b, float) { return a > b ? 0.0f : 1.0f; }, false},
-    {[](float a, float b, float c) {
+    {"a + b", [](float a, float b, float) { return a + b; }, false},
+    {"a - b", [](float a, float b, float) { return a - b; }, false},
+    {"a * b", [](float a, float b, float) { return a * b; }, false},
+    {"a / b", [](float a, float b, float) { return a / b; }, true},
+    {"mod(a, b)", [](float a, float b, float) { return a - std::floor(a / b) * b; }, false},
+    {"abs(a)", [](float a, float, float) { return std::abs(a); }, false},
+    {"fract(a)", [](float a, float, float) { return a - std::floor(a); }, false},
+    {"step(a, b)", [](float a, float b, float) { return a > b ? 0.0f : 1.0f; }, false},
+    {"smoothstep(a, b, c)", [](float a, float b, float c) {
          float t = clamp01((c - a) / (b - a));
          return t * t * (3.0f - 2.0f * t);
      },
      false},
-    {[](float a, float b, float c) { return (1.0f - c) * a + c * b; }, false},
-    {[](float a, float b, float c) { return std::min(std::max(a, b), c); }, false},
-    {[](float a, float b, float c) { return c * a / b; }, true},
-    {[](float a, float, float) { return std::floor(a); }, false},
-    {[](float a, float, float) { return std::ceil(a); }, false},
-    {[](float a, float, float) { return std::round(a); }, false},
-    {[](float a, float, float) { return std::sin(a); }, false},
-    {[](float a, float, float) { return std::cos(a); }, false},
-    {[](float a, float, float) { return 0.5f + 0.5f * std::sin(a); }, false},
+    {"mix(a, b, c)", [](float a, float b, float c) { return (1.0f - c) * a + c * b; }, false},
+    {"clamp(a, b, c)", [](float a, float b, float c) { return std::min(std::max(a, b), c); }, false},
+    {"a / b * c", [](float a, float b, float c) { return c * a / b; }, true},
+    {"floor(a)", [](float a, float, float) { return std::floor(a); }, false},
+    {"ceil(a)", [](float a, float, float) { return std::ceil(a); }, false},
+    {"round(a)", [](float a, float, float) { return std::round(a); }, false},
+    {"sin(a)", [](float a, float, float) { return std::sin(a); }, false},
+    {"cos(a)", [](float a, float, float) { return std::cos(a); }, false},
+    {".5 + .5 * sin(a)", [](float a, float, float) { return 0.5f + 0.5f * std::sin(a); }, false},
 };
 
-using Comparison = bool (*)(float a, float b, bool c);
+struct Comparison {
+    const char* label;
+    bool (*holds)(float a, float b, bool c);
+};
 
 // Indexed by the "compare" input.
 const Comparison kComparisons[] = {
-    [](float a, float b, bool) { return a == b; },
-    [](float a, float b, bool) { return a != b; },
-    [](float a, float b, bool) { return a > b; },
-    [](float a, float b, bool) { return a < b; },
-    [](float a, float b, bool) { return a >= b; },
-    [](float a, float b, bool) { return a <= b; },
-    [](float a, float, bool) { return a == 0.0f; },
-    [](float, float, bool c) { return !c; },
+    {"a == b", [](float a, float b, bool) { return a == b; }},
+    {"a != b", [](float a, float b, bool) { return a != b; }},
+    {"a > b", [](float a, float b, bool) { return a > b; }},
+    {"a < b", [](float a, float b, bool) { return a < b; }},
+    {"a >= b", [](float a, float b, bool) { return a >= b; }},
+    {"a <= b", [](float a, float b, bool) { return a <= b; }},
+    {"a == 0", [](float a, float, bool) { return a == 0.0f; }},
+    {"!c", [](float, float, bool c) { return !c; }},
 };
 
 template <class Table>
@@ -67,6 +71,18 @@ const auto* entry(const Table& table, int32_t index) {
 }
 
 }  // namespace
+
+std::vector<std::string> operatorLabels() {
+    std::vector<std::string> labels;
+    for (const Operation& op : kOperations) labels.push_back(op.label);
+    return labels;
+}
+
+std::vector<std::string> comparisonLabels() {
+    std::vector<std::string> labels;
+    for (const Comparison& c : kComparisons) labels.push_back(c.label);
+    return labels;
+}
 
 int32_t truncateToInt(float v) {
     if (std::isnan(v)) return 0;
@@ -98,7 +114,7 @@ void runOperator(ValueList& inputs, ValueList& outputs, ValueList&, ExecutionCon
 
 void runIf(ValueList& inputs, ValueList& outputs, ValueList&, ExecutionContext& context) {
     const Comparison* compare = entry(kComparisons, inputs[0].value.asInt());
-    bool flag = compare && (*compare)(floatAt(inputs, 1), floatAt(inputs, 2), inputs[3].value.asBool());
+    bool flag = compare && compare->holds(floatAt(inputs, 1), floatAt(inputs, 2), inputs[3].value.asBool());
     outputs[0] = Value::ofBool(flag);
     context.current->stopFlow = !flag;
 }

@@ -1,5 +1,7 @@
 // The project format's document names every key the project checker knows: the keys come from
-// the same table that check uses to find unknown ones.
+// the same table that check uses to find unknown ones. The node reference is what `demopack nodes`
+// writes from the player's own tables.
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -9,8 +11,8 @@
 
 namespace {
 
-std::string readDocument() {
-    std::ifstream in(std::string(DEMO_SOURCE_DIR) + "/docs/project-format.md");
+std::string readDocument(const char* name = "project-format.md") {
+    std::ifstream in(std::string(DEMO_SOURCE_DIR) + "/docs/" + name);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -39,6 +41,18 @@ TEST(ProjectFormatDocTest, EveryKnownKeyIsDocumentedUnderItsKind) {
             EXPECT_NE(body.find(std::string("`") + key.name + "`"), std::string::npos)
                 << kind.name << " key \"" << key.name << "\" is not documented";
     }
+}
+
+TEST(ProjectFormatDocTest, TheNodeReferenceIsWhatTheToolWrites) {
+    const std::string command = std::string("'") + DEMO_BINARY_DIR + "/demopack' nodes";
+    std::string written;
+    if (std::FILE* tool = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, tool)) > 0;) written.append(buffer, n);
+        EXPECT_EQ(pclose(tool), 0);
+    }
+    ASSERT_NE(written.find("### Time"), std::string::npos) << written;
+    EXPECT_EQ(readDocument("nodes.md"), written) << "run: build/demopack nodes > docs/nodes.md";
 }
 
 }  // namespace
