@@ -186,7 +186,7 @@ void checkTexts(const Demo& demo, ProjectCheck& f) {
         const std::string path = entry("fonts", i);
         if (demo.fonts[i]->ptsize <= 0)
             f.warn(keyOr(f, path, "ptsize"), f.describe(path) + ": \"ptsize\" is " + std::to_string(demo.fonts[i]->ptsize) +
-                                                 ": a font opens only at a positive point size, so its texts draw nothing");
+                                                 ": its texts come out a few pixels in size; give a positive point size, like 32");
     }
     for (size_t i = 0; i < demo.fontTextures.size(); ++i) {
         const FontTexture& t = *demo.fontTextures[i];
