@@ -306,7 +306,8 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
         SDL_Init(0);
         gl = openOffscreenGL(error);
     }
-    if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error);
+    if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error +
+                                                 " (pack --no-check packs without checking)");
     showPrograms = &demo.shaders;
     {
         Timer t(times.shaders);
