@@ -61,7 +61,7 @@ TEST(ProjectCheckGLTest, BuildErrorsAreToldAtTheirSourceThroughIncludesAndPatche
     EXPECT_EQ(errors.find("box.gltf\": Err"), std::string::npos) << errors;
 
     // pack refuses what check refuses, with the same findings, unless told not to check.
-    const std::string pack = "cd '" + dir.path().string() + "' && env -u DISPLAY '" + DEMO_BINARY_DIR + "/demopack' pack ";
+    const std::string pack = "cd '" + dir.path().string() + "' && env -u DISPLAY '" + testing_support::toolPath("demopack") + "' pack ";
     EXPECT_EQ(WEXITSTATUS(std::system((pack + "project.json -o out.dat > out.txt 2> pack-err.txt").c_str())), 1);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "out.dat"));
     std::string refused = errors;

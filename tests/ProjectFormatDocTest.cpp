@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "content/ProjectKeys.h"
+#include "tests/TestSupport.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ TEST(ProjectFormatDocTest, EveryKnownKeyIsDocumentedUnderItsKind) {
 }
 
 TEST(ProjectFormatDocTest, TheNodeReferenceIsWhatTheToolWrites) {
-    const std::string command = std::string("'") + DEMO_BINARY_DIR + "/demopack' nodes";
+    const std::string command = "'" + testing_support::toolPath("demopack") + "' nodes";
     std::string written;
     if (std::FILE* tool = popen(command.c_str(), "r")) {
         char buffer[4096];
