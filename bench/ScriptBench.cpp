@@ -2,7 +2,8 @@
 // call of the same function through the interpreter's API, heap growth and allocations across
 // 100,000 executions, a native call (mix3) from a script, and what the instruction budget costs:
 // bare calls on this engine against bare calls on the interpreter as Debian configures it, with no
-// interrupt counter, loaded at run time.
+// interrupt counter, loaded at run time; and the worst wall time of one call of a script doing
+// its work inside built-in functions, each stopped by the work budget.
 #include <dlfcn.h>
 
 #include <ctime>
@@ -15,6 +16,7 @@
 #include "nodes/Execution.h"
 #include "graph/Linking.h"
 #include "scripting/ScriptEngine.h"
+#include "tests/HostileScripts.h"
 
 namespace {
 
@@ -24,6 +26,12 @@ using scripting::ScriptEngine;
 constexpr const char* kDrive = "result.x = a * b + c; result.y = d - a;";
 constexpr const char* kSpin = "var x = 0; for (var i = 0; i < 1000; ++i) x = x + i * 0.5; result.x = x;";
 constexpr int kCalls = 100000;
+
+double wallSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
 
 double threadSeconds() {
     timespec t{};
@@ -75,10 +83,9 @@ struct Api {
 // and .y as numbers. The budget is restarted before each call as the engine does (on a heap
 // without the counter the store is the same, and unused).
 double bareCalls(const Api& api, duk_context* ctx, const char* fn, int n, bool readResults = false) {
-    ScriptEngine::Limits& limits = ScriptEngine::instance().limits;
     const double start = threadSeconds();
     for (int i = 0; i < n; ++i) {
-        limits.checks = 0;
+        ScriptEngine::startBudget();
         api.getGlobal(ctx, fn);
         for (int k = 0; k < 4; ++k) api.pushNumber(ctx, k + 0.5);
         api.pcall(ctx, 4);
@@ -194,5 +201,39 @@ void BM_InstructionBudgetCost(benchmark::State& state) {
     if (!engine.last_error.empty()) state.SkipWithError(engine.last_error.c_str());
 }
 BENCHMARK(BM_InstructionBudgetCost)->Unit(benchmark::kMillisecond);
+
+
+// Each hostile script's run, compiled beforehand, against the frame it must not hold: the worst
+// wall time of one call over the table, and its ratio to a 60 Hz frame.
+void BM_HostileScriptWorstCall(benchmark::State& state) {
+    ScriptEngine& engine = ScriptEngine::instance();
+    std::vector<std::unique_ptr<Script>> scripts;
+    for (const char* source : testing_support::kHostileScripts) {
+        scripts.push_back(std::make_unique<Script>());
+        scripts.back()->name = "hostile" + std::to_string(scripts.size());
+        scripts.back()->source = source;
+        engine.compile(*scripts.back());
+    }
+    double worst = 0;
+    size_t worstIndex = 0;
+    bool allStopped = true;
+    for (auto _ : state) {
+        for (size_t i = 0; i < scripts.size(); ++i) {
+            std::vector<values::MaybeValue> in, out;
+            const double start = wallSeconds();
+            allStopped = !engine.run(*scripts[i], in, out) && allStopped;
+            const double seconds = wallSeconds() - start;
+            if (seconds > worst) {
+                worst = seconds;
+                worstIndex = i;
+            }
+        }
+    }
+    state.counters["worst_ms_per_call"] = worst * 1e3;
+    state.counters["worst_script_index"] = double(worstIndex);
+    state.counters["worst_to_60hz_frame"] = worst / (1.0 / 60.0);
+    if (!allStopped) state.SkipWithError("a hostile script finished within its budget");
+}
+BENCHMARK(BM_HostileScriptWorstCall)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

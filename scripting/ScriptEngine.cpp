@@ -7,16 +7,6 @@
 #include "scripting/Natives.h"
 #include "scripting/ScriptValues.h"
 
-using scripting::ScriptEngine;
-
-// The interpreter's execution-timeout check, wired in by the engine's build configuration. It
-// keeps answering true once the budget is spent, until the next call starts a new one, so the
-// error it raises runs past every catch in the script.
-extern "C" int demo_script_timeout_check(void* udata) {
-    auto* limits = static_cast<ScriptEngine::Limits*>(udata);
-    return ++limits->checks >= scripting::kChecksPerCall;
-}
-
 namespace scripting {
 namespace {
 
@@ -49,6 +39,7 @@ void* allocate(void* udata, duk_size_t size) {
     if (!block) return nullptr;
     sizeOf(block) = size;
     limits.heapBytes += size;
+    demo_script_budget.bytes += size;
     return static_cast<char*>(block) + kHeader;
 }
 
@@ -73,6 +64,7 @@ void* reallocate(void* udata, void* ptr, duk_size_t size) {
     if (!moved) return nullptr;
     sizeOf(moved) = size;
     limits.heapBytes = limits.heapBytes - old + size;
+    demo_script_budget.bytes += size;  // a move copies the block
     return static_cast<char*>(moved) + kHeader;
 }
 
@@ -86,14 +78,6 @@ void onFatal(void* udata, const char* message) {
 }
 
 // ---- what runs inside the protected calls ----
-
-bool isIdentifier(const std::string& name) {
-    auto start = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$'; };
-    if (name.empty() || !start(name[0])) return false;
-    for (char c : name)
-        if (!start(c) && !(c >= '0' && c <= '9')) return false;
-    return true;
-}
 
 // The reason a script may not be compiled, or null: names are pasted into the function head, so
 // anything but an identifier could place code around it.
@@ -152,12 +136,18 @@ duk_ret_t callScript(duk_context* ctx, void* udata) {
 
 void setFatalHook(FatalHook hook) { fatalHook = hook ? hook : printAndAbort; }
 
+bool isIdentifier(const std::string& name) { return demo_script_is_identifier(name.data(), name.size()) != 0; }
+
 ScriptEngine& ScriptEngine::instance() {
     static ScriptEngine engine;
     return engine;
 }
 
-ScriptEngine::ScriptEngine() {
+void ScriptEngine::startBudget() { demo_script_budget = {0, 0, kStepBudget}; }
+
+ScriptEngine::ScriptEngine() { createHeap(); }
+
+void ScriptEngine::createHeap() {
     context = duk_create_heap(allocate, reallocate, release, &limits, onFatal);
     if (!context) {
         fatalHook("Script engine: the interpreter heap could not be created");
@@ -170,54 +160,104 @@ ScriptEngine::ScriptEngine() {
 
 void ScriptEngine::begin(const Script& script) {
     last_error.clear();
-    limits.checks = 0;
     limits.heapRefused = false;
     limits.current = &script;
+    startBudget();
 }
 
-// Takes the error off the stack into last_error, naming the budget when it was the budget that
-// stopped the call, and prints it unless it is the one already printed for this script.
+// Takes the result or the error off the stack, the error into last_error, naming the budget or the
+// heap cap when one of them stopped the call, and prints it unless it is the one already printed
+// for this script. A refused allocation is looked into even when the script caught the error.
 bool ScriptEngine::finish(const Script& script, duk_int_t status, const char* what) {
+    const bool overBudget = demo_script_budget_spent();
     limits.current = nullptr;
-    if (status == DUK_EXEC_SUCCESS) {
-        duk_pop(context);
-        return true;
+    const bool ok = status == DUK_EXEC_SUCCESS;
+    if (!ok) {
+        std::string note;
+        if (overBudget)
+            note = " (" + std::string(what) + " stopped past its budget of " + std::to_string(kStepBudget) + " steps)";
+        else if (limits.heapRefused)
+            note = " (" + std::string(what) + " ran out of the " + std::to_string(kHeapLimit >> 20) + " MiB script heap)";
+        startBudget();  // a thrown object's toString gets a budget of its own
+        duk_size_t length = 0;
+        const char* text = duk_safe_to_lstring(context, -1, &length);
+        assignCut(last_error, text, length, kErrorTextLimit - note.size());
+        last_error += note;
     }
-    last_error = duk_safe_to_string(context, -1);
     duk_pop(context);
-    if (limits.checks >= kChecksPerCall)
-        last_error += " (" + std::string(what) + " stopped past " +
-                      std::to_string(kInstructionBudget) + " instructions)";
-    else if (limits.heapRefused)
-        last_error += " (" + std::string(what) + " ran out of the " + std::to_string(kHeapLimit >> 20) +
-                      " MiB script heap)";
+    if (limits.heapRefused) recoverHeap(script);
+    demo_script_budget.limit = 0;
+    if (!ok) report(script);
+    return ok;
+}
+
+// A refused allocation with the heap still full after a collection means live data, most likely
+// kept in globals by the script that was refused: the heap is made anew so that the other scripts
+// work again, and the script is no longer run once this has happened kRefusalsBeforeDisabling
+// times.
+void ScriptEngine::recoverHeap(const Script& script) {
+    duk_gc(context, 0);
+    duk_gc(context, 0);  // the second pass frees what the first one's finalizers let go
+    if (limits.heapBytes < kHeapFullAfterCollection) return;
+    ++compiled_[&script].refusals;
+    rebuild();
+}
+
+// Natives and "result" are made again; every global a script kept is lost, and each script's
+// function is compiled again before its next run.
+void ScriptEngine::rebuild() {
+    duk_destroy_heap(context);
+    createHeap();
+    for (auto& [script, compiled] : compiled_) compiled.defined = false;
+}
+
+bool ScriptEngine::refuse(const Script& script, const std::string& reason) {
+    last_error = reason;
     report(script);
     return false;
 }
 
 void ScriptEngine::report(const Script& script) {
+    if (reported_.size() >= kRememberedErrors && !reported_.count(&script)) reported_.clear();
     std::string& printed = reported_[&script];
     if (printed == last_error) return;
     printed = last_error;
     std::fprintf(stderr, "Script \"%s\": %s\n", script.name.c_str(), last_error.c_str());
 }
 
-bool ScriptEngine::compile(Script& script) {
+bool ScriptEngine::evaluate(const Script& script, std::string& text) {
     begin(script);
+    return finish(script, duk_safe_call(context, evaluateText, &text, 0, 1), "compile");
+}
+
+bool ScriptEngine::compile(Script& script) {
     script.compiled = true;
-    if (const char* what = unsafeName(script)) {
-        last_error = std::string("not compiled: the ") + what + " is not a JavaScript identifier";
-        limits.current = nullptr;
-        report(script);
-        return false;
-    }
+    compiled_[&script] = {};
+    if (const char* what = unsafeName(script))
+        return refuse(script, std::string("not compiled: the ") + what + " is not a JavaScript identifier");
     text_ = "function " + script.name + "(";
     for (size_t i = 0; i < script.inputs.size(); ++i) text_ += (i ? ", " : "") + script.inputs[i].name;
     text_ += ") {\n" + script.source + "\n}";
-    return finish(script, duk_safe_call(context, evaluateText, &text_, 0, 1), "compile");
+    const bool ok = evaluate(script, text_);
+    // The heap may have been made anew by this very compile; what failed is not compiled again.
+    Compiled& after = compiled_[&script];
+    after.defined = ok;
+    if (ok) after.text = text_;
+    return ok;
 }
 
 bool ScriptEngine::run(const Script& script, std::vector<MaybeValue>& inputs, std::vector<MaybeValue>& outputs) {
+    auto found = compiled_.find(&script);
+    if (found != compiled_.end()) {
+        Compiled& compiled = found->second;
+        if (compiled.refusals >= kRefusalsBeforeDisabling)
+            return refuse(script, "not run: it kept the script heap full " + std::to_string(compiled.refusals) + " times");
+        if (!compiled.defined && !compiled.text.empty()) {
+            std::string text = compiled.text;
+            if (!evaluate(script, text)) return false;
+            compiled_[&script].defined = true;
+        }
+    }
     begin(script);
     const size_t count = std::min(script.outputs.size(), outputs.size());
     if (staged_.size() < count) staged_.resize(count);

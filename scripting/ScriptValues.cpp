@@ -58,6 +58,18 @@ bool leadingNumbers(duk_context* ctx, duk_idx_t index, int n) {
 
 }  // namespace
 
+void assignCut(std::string& out, const char* text, size_t length, size_t limit) {
+    if (length <= limit) {
+        out.assign(text, length);
+        return;
+    }
+    static const std::string mark = " [cut]";
+    size_t keep = limit > mark.size() ? limit - mark.size() : 0;
+    while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xc0) == 0x80) --keep;  // a character's middle
+    out.assign(text, keep);
+    out += mark;
+}
+
 float readNumber(duk_context* ctx, duk_idx_t index) {
     return duk_is_number(ctx, index) ? float(duk_get_number(ctx, index)) : NAN;
 }
@@ -121,7 +133,7 @@ void readValue(duk_context* ctx, duk_idx_t index, int32_t type, Value& out) {
         case String: {
             duk_size_t length = 0;
             const char* text = duk_get_lstring(ctx, index, &length);
-            if (text) out.text.assign(text, length);
+            if (text) assignCut(out.text, text, length, kStringOutputLimit);
             return;
         }
         case Vec2: case Vec3: case Vec4: case Mat2: case Mat3: case Mat4: {

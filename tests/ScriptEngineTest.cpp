@@ -78,20 +78,22 @@ TEST(ScriptEngine, OutputsOfTheWrongFormBecomeEmpty) {
     show.add("forms",
              "result.short3 = [1, 2]; result.long3 = [1, 2, 3, 4]; result.text = 'x'; result.i = 2.7;"
              "result.ni = -2.7; result.flag = 1; result.odd = 1; result.m2 = [1, 2, 'x', 4];"
-             "result.handle = 12345; result.iv = [1.9, -1.9];",
+             "result.handle = 12345; result.iv = [1.9, -1.9]; result.big = 3e9; result.ibig = [-3e9, 3e9];",
              {},
              {port(values::Vec3, "short3"), port(values::Vec3, "long3"), port(values::Float, "text"),
               port(values::Int, "i"), port(values::Int, "ni"), port(values::Bool, "flag"), port(99, "odd"),
               port(values::Mat2, "m2"), port(values::Reference, "handle"), port(values::IVec2, "iv"),
-              port(values::Float, "missing")});
+              port(values::Float, "missing"), port(values::Int, "big"), port(values::IVec2, "ibig")});
     GraphNode& n = show.node("forms");
     show.run(n);
     const float v3[] = {1, 2, 3};
     const int32_t iv[] = {1, -1};
+    const int32_t ibig[] = {INT32_MIN, INT32_MAX};
     const uint64_t handle = 12345;
     const ValueList expected = {{}, Value::ofFloats(values::Vec3, v3, 3), {}, Value::ofInt(2), Value::ofInt(-2),
                                 {}, {}, {}, Value(values::Reference, &handle, sizeof handle),
-                                Value::ofInts(values::IVec2, iv, 2), {}};
+                                Value::ofInts(values::IVec2, iv, 2), {}, Value::ofInt(INT32_MAX),
+                                Value::ofInts(values::IVec2, ibig, 2)};
     EXPECT_EQ(n.outputValues, expected);
     // A number a script makes up is a handle that names nothing.
     EXPECT_EQ(values::Registry::resolve<Script>(handle), nullptr);
@@ -192,20 +194,24 @@ TEST(ScriptEngine, RunawayScriptsAreStoppedAndTheShowGoesOn) {
     ASSERT_TRUE(engine.compile(spin));
     ValueList in, out = {number(9)};
     EXPECT_FALSE(engine.run(spin, in, out));
-    EXPECT_NE(engine.last_error.find("instructions"), std::string::npos) << engine.last_error;
+    EXPECT_NE(engine.last_error.find("budget"), std::string::npos) << engine.last_error;
     EXPECT_EQ(out, ValueList{number(9)});
     EXPECT_TRUE(stillWorks());
 
     Script& atCompile = show.add("atCompile", "} for (;;) {} function unused() {", {}, {});
     EXPECT_FALSE(engine.compile(atCompile));
-    EXPECT_NE(engine.last_error.find("instructions"), std::string::npos) << engine.last_error;
+    EXPECT_NE(engine.last_error.find("budget"), std::string::npos) << engine.last_error;
     EXPECT_TRUE(stillWorks());
 
-    const size_t before = engine.limits.heapBytes;
+    // Allocating without end is stopped by the budget; keeping each call's allocations, by the cap.
     Script& bomb = show.add("bomb", "var s = 'xy'; for (;;) s = s + s;", {}, {});
     ASSERT_TRUE(engine.compile(bomb));
     EXPECT_FALSE(engine.run(bomb, in, out));
-    EXPECT_NE(engine.last_error.find("MiB"), std::string::npos) << engine.last_error;
+    EXPECT_NE(engine.last_error.find("budget"), std::string::npos) << engine.last_error;
+    Script& hoard = show.add("hoard", "if (!this.kept) kept = []; kept.push(new Uint8Array(3 << 20));", {}, {});
+    ASSERT_TRUE(engine.compile(hoard));
+    for (int i = 0; i < 200 && engine.last_error.find("MiB") == std::string::npos; ++i) engine.run(hoard, in, out);
+    EXPECT_NE(engine.last_error.find("ran out of the 256 MiB script heap"), std::string::npos) << engine.last_error;
     EXPECT_TRUE(stillWorks());
-    EXPECT_LT(engine.limits.heapBytes, before + (size_t(16) << 20));  // the bomb's garbage was collected
+    EXPECT_LT(engine.limits.heapBytes, size_t(16) << 20);  // the hoard went with the heap made anew
 }

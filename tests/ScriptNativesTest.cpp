@@ -20,7 +20,7 @@ using Floats = std::vector<float>;
 // error's name when it throws.
 // Calls from here bypass the engine's entry points, which start each call's instruction budget.
 duk_context* freshContext() {
-    ScriptEngine::instance().limits.checks = 0;
+    ScriptEngine::startBudget();
     return ScriptEngine::instance().context;
 }
 
