@@ -11,7 +11,7 @@
 extern "C" {
 #endif
 
-#define DEMO_SCRIPT_BYTES_PER_STEP 64
+#define DEMO_SCRIPT_BYTES_PER_STEP 32
 #define DEMO_SCRIPT_BYTES_PER_CALL 16
 
 typedef struct {

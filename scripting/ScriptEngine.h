@@ -15,7 +15,7 @@
 namespace scripting {
 
 // Work one compile or run may do, in steps: an instruction, a property read or write (which the
-// array, string and JSON built-ins loop over), a regular expression step, or 64 bytes the engine
+// array, string and JSON built-ins loop over), a regular expression step, or 32 bytes the engine
 // allocates, copies or compares. Any mix of them stays within about 20 ms here. Counting work
 // rather than time keeps a recorded show the same on a busy machine.
 constexpr unsigned long kStepBudget = 256UL * 1024UL;
