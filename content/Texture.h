@@ -4,9 +4,13 @@
 #include <string>
 
 #include "content/ByteBuffer.h"
+#include "content/ImageLimits.h"
 
 // The routine that makes every 2D RGBA8 texture of the player; the texture stays bound.
 uint32_t createTexture2D(int32_t width, int32_t height, const void* rgbaPixels, int32_t wrapMode);
+
+// GPU side: takes GL_MAX_TEXTURE_SIZE of the current context as content::maxTextureEdge.
+void rememberMaxTextureSize();
 
 class Texture : public ISerializable {
 public:
@@ -15,9 +19,11 @@ public:
     std::string name;
     int32_t width = 0;
     int32_t height = 0;
+    content::TextureShare budget;  // the decoded pixels' part of the texture budget
 
     // GPU side (TextureGL.cpp): decode the image bytes and create the GL texture (name 0 and
-    // size 0 x 0 when they cannot be decoded), or make a blank transparent texture of a size.
+    // size 0 x 0 when they cannot be decoded or their header's size is refused by the image
+    // limits), or make a blank transparent texture of a size.
     void upload();
     void makeBlank(int32_t width, int32_t height);
 

@@ -22,6 +22,12 @@ uint32_t createTexture2D(int32_t width, int32_t height, const void* rgbaPixels, 
     return texture;
 }
 
+void rememberMaxTextureSize() {
+    GLint edge = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &edge);
+    if (edge > 0) content::maxTextureEdge = edge;
+}
+
 namespace {
 
 SDL_Surface* decodeImage(const ByteBuffer& image) {
@@ -35,12 +41,30 @@ SDL_Surface* decodeImage(const ByteBuffer& image) {
 
 }  // namespace
 
+// The size is taken from the header where the format has one, so that an image too large is
+// refused before its pixels are made; other formats are judged by their decoded size.
 void Texture::upload() {
     glName = 0;
     width = 0;
     height = 0;
-    SDL_Surface* decoded = decodeImage(image);
-    if (!decoded) return;
+    budget.release();
+    rememberMaxTextureSize();
+    int64_t headerWidth = 0, headerHeight = 0;
+    std::string refused;
+    const bool sized = image.present() && content::imageHeaderSize(image.begin(), size_t(image.length), headerWidth, headerHeight);
+    if (sized) refused = budget.reserve(headerWidth, headerHeight);
+    SDL_Surface* decoded = refused.empty() ? decodeImage(image) : nullptr;
+    if (decoded && !sized) refused = budget.reserve(decoded->w, decoded->h);
+    if (!refused.empty()) {
+        std::printf("Texture %s: the image %s; not loaded\n", name.c_str(), refused.c_str());
+        SDL_FreeSurface(decoded);
+        budget.release();
+        return;
+    }
+    if (!decoded) {
+        budget.release();
+        return;
+    }
     // Blitting onto an RGBA surface turns every source format (palette, grey, RGB) into the
     // one layout GL receives.
     SDL_Surface* rgba = createRgbaSurface(decoded->w, decoded->h);

@@ -8,6 +8,7 @@
 #include <tiny_gltf.h>
 
 #include "content/Texture.h"
+#include "scene/GltfGuards.h"
 
 namespace {
 
@@ -18,8 +19,13 @@ bool isBinaryGltfName(const std::string& name) {
 
 bool hasExtension(const std::string& name) { return std::filesystem::path(name).has_extension(); }
 
-// The parser takes 32-bit lengths; a longer buffer would be silently cut.
-std::string tooLargeError(uint64_t length) { return length > UINT_MAX ? "glTF data larger than 4 GB" : ""; }
+// The parser takes 32-bit lengths, a longer buffer would be silently cut; and it recurses once
+// per level of JSON nesting.
+std::string refusal(const std::string& name, const uint8_t* bytes, uint64_t length) {
+    if (length > UINT_MAX) return "glTF data larger than 4 GB";
+    const std::string nested = gltf_guards::nestingRefusal(bytes, size_t(length));
+    return nested.empty() ? "" : "Model " + name + ": " + nested + "; not loaded";
+}
 
 void printDiagnostics(const std::string& warn, const std::string& err, bool ok) {
     if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
@@ -38,10 +44,14 @@ bool embedAsPng(const std::string* basepath, const std::string*, const tinygltf:
 
 // Parses glTF text, resolving external buffers and images against baseDir, and returns the same
 // asset as self-contained GLB bytes; empty on failure, with the parser's message in `error`.
-std::vector<uint8_t> textGltfToGlb(const ByteBuffer& text, const std::string& baseDir, std::string& error) {
+std::vector<uint8_t> textGltfToGlb(const std::string& name, const ByteBuffer& text, const std::string& baseDir,
+                                   std::string& error) {
     tinygltf::TinyGLTF loader;
     tinygltf::Model model;
-    std::string warn, err = tooLargeError(text.length);
+    std::vector<content::TextureShare> shares;  // decoded only to be written again
+    gltf_guards::ImageLoad images{&model, name, &shares};
+    gltf_guards::useCheckedImages(loader, images);
+    std::string warn, err = refusal(name, text.begin(), text.length);
     bool ok = err.empty() && loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(text.begin()),
                                                         unsigned(text.length), baseDir);
     printDiagnostics(warn, err, ok);
@@ -73,8 +83,11 @@ std::string Model::storedName() const {
 
 bool Model::parse() {
     gltf = std::make_shared<tinygltf::Model>();
+    image_budget.clear();
     tinygltf::TinyGLTF loader;
-    std::string warn, err = tooLargeError(buffer.length);
+    gltf_guards::ImageLoad images{gltf.get(), name, &image_budget};
+    gltf_guards::useCheckedImages(loader, images);
+    std::string warn, err = refusal(name, buffer.begin(), buffer.length);
     bool ok = err.empty() &&
               loader.LoadBinaryFromMemory(gltf.get(), &err, &warn, buffer.begin(), unsigned(buffer.length), "resources");
     printDiagnostics(warn, err, ok);
@@ -106,7 +119,7 @@ void Model::fromJson(const content::Json& json, const content::JsonFiles& files)
     else buffer = ByteBuffer(files.load(name));
     if (isBinaryGltfName(name)) return;
     std::string baseDir = (files.folder / std::filesystem::path(name).parent_path()).string();
-    std::vector<uint8_t> glb = textGltfToGlb(buffer, baseDir, loadError);
+    std::vector<uint8_t> glb = textGltfToGlb(name, buffer, baseDir, loadError);
     // A text glTF that did not convert leaves the model empty rather than holding text as GLB.
     buffer = glb.empty() ? ByteBuffer() : ByteBuffer(glb);
 }

@@ -9,6 +9,7 @@
 #include <glm/mat4x4.hpp>
 
 #include "content/ByteBuffer.h"
+#include "content/ImageLimits.h"
 #include "scene/Animation.h"
 
 namespace tinygltf {
@@ -46,6 +47,7 @@ public:
     std::vector<std::pair<int32_t, int32_t>> mesh_vertex_arrays;
     std::vector<uint32_t> vertex_arrays;
     std::vector<std::unique_ptr<Texture>> textures;
+    std::vector<content::TextureShare> image_budget;  // per decoded image, until its texture holds it
     std::vector<uint32_t> gl_buffers;           // one array buffer per glTF buffer
     std::vector<PrimitiveDraw> primitive_draws;  // parallel to vertex_arrays
     std::vector<NodeVisit> scene_walk;           // the default scene, empty without one
@@ -67,6 +69,8 @@ public:
     ~Model() override;
 
     // Parses the GLB bytes into gltf, printing the parser's warnings and errors. Returns success.
+    // Refuses JSON nested deeper than gltf_guards::kMaxJsonNesting; decodes images only after
+    // checking their bytes' range and header size against the image limits.
     bool parse();
 
     // The checks of the parsed asset that need no GL: fills primitive_draws and scene_walk,

@@ -20,13 +20,14 @@ const AttributeSlot kAttributes[] = {{"POSITION", 0, false}, {"NORMAL", 1, false
                                      {"TANGENT", 3, false},  {"JOINTS_0", 4, true}, {"WEIGHTS_0", 5, false}};
 
 // An image's pixels as 8-bit RGBA, whatever channel count and depth the decoder produced;
-// empty when the pixel data does not match the stated size.
-std::vector<uint8_t> rgba8(const tinygltf::Image& image) {
+// empty when the pixel data does not match the stated size. RGBA8 pixels are taken, not copied.
+std::vector<uint8_t> rgba8(tinygltf::Image& image) {
     const int channels = image.component, bytes = image.bits == 16 ? 2 : 1;
     if (image.width <= 0 || image.height <= 0 || channels < 1 || channels > 4 || (image.bits != 8 && image.bits != 16))
         return {};
     const size_t pixels = size_t(image.width) * size_t(image.height);
     if (image.image.size() != pixels * size_t(channels * bytes)) return {};
+    if (channels == 4 && bytes == 1) return std::move(image.image);
     std::vector<uint8_t> out(pixels * 4, 255);
     for (size_t p = 0; p < pixels; ++p) {
         for (int c = 0; c < channels; ++c) {
@@ -40,11 +41,14 @@ std::vector<uint8_t> rgba8(const tinygltf::Image& image) {
     return out;
 }
 
-std::unique_ptr<Texture> imageTexture(const tinygltf::Image& image) {
+// The texture takes the image's budget share; the decoded pixels are freed once GL holds them.
+std::unique_ptr<Texture> imageTexture(tinygltf::Image& image, content::TextureShare* share) {
     auto texture = std::make_unique<Texture>();
     texture->name = image.name;
     const std::vector<uint8_t> pixels = rgba8(image);
+    std::vector<unsigned char>().swap(image.image);
     if (pixels.empty()) return texture;  // name 0: samples as black
+    if (share) texture->budget = std::move(*share);
     texture->width = image.width;
     texture->height = image.height;
     texture->glName = createTexture2D(image.width, image.height, pixels.data(), GL_CLAMP_TO_EDGE);
@@ -77,8 +81,11 @@ void setAttributes(const Model& model, const tinygltf::Primitive& primitive) {
 
 void Model::upload() {
     if (ready) return;
+    rememberMaxTextureSize();
     parse();  // prints its own diagnostics; loading goes on with what it produced
-    for (const tinygltf::Image& image : gltf->images) textures.push_back(imageTexture(image));
+    for (size_t i = 0; i < gltf->images.size(); ++i)
+        textures.push_back(imageTexture(gltf->images[i], i < image_budget.size() ? &image_budget[i] : nullptr));
+    image_budget.clear();
     for (const tinygltf::Buffer& b : gltf->buffers) {
         GLuint name = 0;
         glGenBuffers(1, &name);

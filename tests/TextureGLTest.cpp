@@ -93,3 +93,19 @@ TEST_F(TextureGLTest, BlankTextureIsNamedBySizeTransparentAndStaysBound) {
 }
 
 }  // namespace
+
+// A PNG whose header claims 16384 x 16384 is refused from the header alone: what follows it
+// would not even decode. Nothing is held against the texture budget.
+TEST_F(TextureGLTest, ImagesPastThePixelBudgetAreRefusedFromTheirHeader) {
+    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x40\0\0\0\x40\0", 24);
+    const uint64_t before = content::decodedTextureBytes();
+    auto texture = std::make_unique<Texture>();
+    texture->name = "huge.png";
+    texture->image = ByteBuffer(reinterpret_cast<const uint8_t*>(header.data()), header.size());
+    testing::internal::CaptureStdout();
+    texture->upload();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Texture huge.png: the image is 16384 x 16384, above 8192 x 8192 pixels; not loaded\n");
+    EXPECT_EQ(texture->glName, 0u);
+    EXPECT_EQ(content::decodedTextureBytes(), before);
+}
