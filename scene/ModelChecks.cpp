@@ -77,8 +77,15 @@ std::string checkPrimitive(const tinygltf::Model& gltf, const tinygltf::Primitiv
 
 // The default scene's nodes, parents first, each node once however often it is reached.
 void walkScene(const tinygltf::Model& gltf, const std::string& name, std::vector<NodeVisit>& walk) {
+    // The format draws only the default scene: a file naming none (or a missing one) draws
+    // nothing, which is worth saying when it has something to draw.
     const int scene = gltf.defaultScene;
-    if (scene < 0 || size_t(scene) >= gltf.scenes.size()) return;
+    if (scene < 0 || size_t(scene) >= gltf.scenes.size()) {
+        if (gltf.meshes.empty()) return;
+        if (scene < 0) std::printf("Model %s: no default scene (\"scene\"); it draws nothing\n", name.c_str());
+        else std::printf("Model %s: the default scene %d does not exist; it draws nothing\n", name.c_str(), scene);
+        return;
+    }
     const size_t nodeCount = gltf.nodes.size();
     std::vector<bool> seen(nodeCount, false);
     // Pending (node, parent visit) pairs, pushed in reverse so that children are visited in order.

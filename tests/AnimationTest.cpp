@@ -132,6 +132,13 @@ TEST(Animation, NodeAnimationsFollowTheBitMaskWithLinearAndStepChannels) {
     expectNear(cubes->animated_node_matrices[1] * glm::vec4(1, 0, 0, 0),
                glm::vec4(std::sqrt(0.5f), std::sqrt(0.5f), 0, 0));
 
+    // Time 0.25, a quarter of the way: weights 3/4 and 1/4, which swapped would give x = 1.
+    Animation::pose(*cubes, 1, 0.125f);
+    expectNear(position(cubes->animated_node_matrices[1]), glm::vec4(-1, 0, 0, 1));
+    const float turned = glm::radians(22.5f);
+    expectNear(cubes->animated_node_matrices[1] * glm::vec4(1, 0, 0, 0),
+               glm::vec4(std::cos(turned), std::sin(turned), 0, 0));
+
     Animation::pose(*cubes, 3, 0.49f);  // both; the STEP hop still holds key 0 just before time 1
     EXPECT_TRUE(cubes->animated_nodes[1]);
     EXPECT_TRUE(cubes->animated_nodes[2]);
@@ -159,4 +166,14 @@ TEST(Animation, JointCyclesAreCutAndDeepSkeletonsPoseWithoutRecursion) {
     ASSERT_EQ(deep->skeleton->order.size(), size_t(kDepth));
     Animation::pose(*deep, 0, 0.0f);
     expectNear(position(deep->skeleton->joint_matrices.back()), glm::vec4(0, float(kDepth), 0, 1));
+}
+
+// Parent and child posed differently: the child's global matrix is parent x child. The parent
+// sits 1 up; the child, 1 up from it, is turned a quarter about z, so its point (1, 0, 0) lands
+// at (0, 3, 0). Child x parent would put it at (-1, 2, 0).
+TEST(Animation, JointGlobalsComposeParentTimesChild) {
+    auto chain = chainSkin(2, false);
+    chain->skeleton->joints[1].rotation = glm::angleAxis(glm::radians(90.0f), glm::vec3(0, 0, 1));
+    Animation::pose(*chain, 0, 0.0f);
+    expectNear(chain->skeleton->joint_matrices[1] * glm::vec4(1, 0, 0, 1), glm::vec4(0, 3, 0, 1));
 }

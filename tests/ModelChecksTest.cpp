@@ -66,6 +66,39 @@ TEST(ModelChecks, PrimitivesWithBadIndicesAreNotDrawnAndGoodOnesAre) {
     EXPECT_EQ(draw.index_type, uint32_t(TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT));
 }
 
+// Three vertices and the indices 0, 1, 2, 3: indices 0..2 are the largest allowed, 1..3 reach
+// index 3, exactly the vertex count, and are refused.
+TEST(ModelChecks, AnIndexEqualToTheVertexCountIsRefused) {
+    const std::string buffer = "data:application/octet-stream;base64,"
+                               "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAAAAABAAIAAwA=";
+    const std::string text = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"mesh":0}],
+        "meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1},{"attributes":{"POSITION":0},"indices":2}]}],
+        "buffers":[{"byteLength":44,"uri":")" + buffer + R"("}],
+        "bufferViews":[{"buffer":0,"byteLength":36},{"buffer":0,"byteOffset":36,"byteLength":8}],
+        "accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3"},
+                     {"bufferView":1,"componentType":5123,"count":3,"type":"SCALAR"},
+                     {"bufferView":1,"byteOffset":2,"componentType":5123,"count":3,"type":"SCALAR"}]})";
+    testing::internal::CaptureStdout();
+    auto model = fromText(text);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(model->primitive_draws.size(), 2u);
+    EXPECT_TRUE(model->primitive_draws[0].drawable);
+    EXPECT_FALSE(model->primitive_draws[1].drawable);
+}
+
+// The sample file names no default scene: it draws nothing, and says so once at load.
+TEST(ModelChecks, AModelWithoutADefaultSceneSaysItDrawsNothing) {
+    const auto file = kAssimp / "simple_skin" / "simple_skin.gltf";
+    if (!installed(file)) return;
+    testing::internal::CaptureStdout();
+    auto model = checked(file);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(model->scene_walk.empty());
+    const std::string said = "Model simple_skin.gltf: no default scene (\"scene\"); it draws nothing";
+    ASSERT_NE(out.find(said), std::string::npos) << out;
+    EXPECT_EQ(out.find(said), out.rfind(said)) << "said once: " << out;
+}
+
 TEST(ModelChecks, AccessorsPastTheirBufferAndNonFinitePositionsAreRefused) {
     // Accessor 0 claims 4 positions in a 36-byte buffer (room for 3); the second primitive is fine.
     const std::string buffer = "data:application/octet-stream;base64,AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA";
