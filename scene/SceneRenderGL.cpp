@@ -4,7 +4,9 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <vector>
 
@@ -106,11 +108,35 @@ const tinygltf::Mesh* meshOf(const tinygltf::Model& gltf, const tinygltf::Node& 
 
 void setCull(bool on) { on ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE); }
 
+GLint oneOf(int value, std::initializer_list<GLint> allowed, GLint fallback) {
+    return std::find(allowed.begin(), allowed.end(), value) != allowed.end() ? GLint(value) : fallback;
+}
+
+// The glTF texture's sampler on the bound texture (images shared by textures with different
+// samplers get theirs at each bind): clamp-to-edge and linear where it names none, the format's
+// repeat where a sampler leaves a wrap out. Mipmaps are always made, so mipmap filters work.
+void applySampler(const tinygltf::Model& gltf, int32_t gltfTexture) {
+    const int index = gltf.textures[size_t(gltfTexture)].sampler;
+    const tinygltf::Sampler* sampler = index >= 0 && size_t(index) < gltf.samplers.size() ? &gltf.samplers[size_t(index)] : nullptr;
+    const GLint wrapFallback = sampler ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+    const std::initializer_list<GLint> wraps = {GL_REPEAT, GL_CLAMP_TO_EDGE, GL_MIRRORED_REPEAT};
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, oneOf(sampler ? sampler->wrapS : 0, wraps, wrapFallback));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, oneOf(sampler ? sampler->wrapT : 0, wraps, wrapFallback));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    oneOf(sampler ? sampler->magFilter : 0, {GL_NEAREST, GL_LINEAR}, GL_LINEAR));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
+                    oneOf(sampler ? sampler->minFilter : 0,
+                          {GL_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR_MIPMAP_NEAREST,
+                           GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR_MIPMAP_LINEAR},
+                          GL_LINEAR));
+}
+
 // One map of a material on its scene unit, the sampler set to that unit's number.
 void bindMap(const Frame& f, TextureUnit unit, Uniform sampler, Uniform has, int32_t gltfTexture, GLuint missing) {
     const GLuint texture = gltfTexture >= 0 ? ModelGL::texture(f.model, gltfTexture) : 0;
     glActiveTexture(f.program.sceneTextureUnits[unit]);
     glBindTexture(GL_TEXTURE_2D, texture != 0 ? texture : missing);
+    if (texture != 0) applySampler(f.gltf, gltfTexture);
     f.uniforms.integer(sampler, GLint(f.program.sceneTextureUnits[unit] - GL_TEXTURE0));
     f.uniforms.integer(has, gltfTexture >= 0 ? 1 : 0);
 }
