@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "frame/QuitSignals.h"
 #include "player/CrashExit.h"
 #include "player/Player.h"
 #include "player/PlayerOptions.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     }
     // An error the script interpreter cannot recover from ends the show like any other fatal error.
     scripting::setFatalHook(crashExit);
+    installQuitSignals();
     if (command.options.recording()) return runRecorder(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
     return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
 }

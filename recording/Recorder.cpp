@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "frame/QuitSignals.h"
 #include "recording/EncoderThread.h"
 #include "recording/FrameFolderSink.h"
 #include "recording/PixelReadBack.h"
@@ -101,6 +102,7 @@ std::vector<std::unique_ptr<RecordSink>> openSinks(const PlayerOptions& options,
 int runRecorder(const std::string& executablePath, const PlayerOptions& options) {
     std::signal(SIGINT, interrupt);
     std::signal(SIGTERM, interrupt);
+    installQuitSignals();  // a second signal ends the process even inside a long frame
     try {
         if (!options.recordPath.empty()) checkVideoFileName(options.recordPath);
         RecordSession session(executablePath, options);

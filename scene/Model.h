@@ -39,6 +39,10 @@ struct NodeVisit {
 // "ModelOptions" node and by events.
 extern int32_t modelInstanceCount;
 
+// The most vertices or indices one draw may submit, instances included (2^24): a larger instance
+// count is cut to fit, with one message per model.
+constexpr uint64_t kMaxDrawElements = uint64_t(1) << 24;
+
 class Model : public ISerializable {
 public:
     std::string name;
@@ -55,6 +59,7 @@ public:
     bool skipMaterials = false;
     bool ready = false;
     std::string loadError;  // the parser's own message when a text glTF did not convert
+    bool draw_bound_reported = false;  // an instance count was cut to kMaxDrawElements
 
     // Animation state, see scene/Animation.h.
     std::shared_ptr<Animation::Skeleton> skeleton;
@@ -76,6 +81,8 @@ public:
     // The checks of the parsed asset that need no GL: fills primitive_draws and scene_walk,
     // printing a message for each primitive that will not be drawn and each repeated node.
     void check();
+    // The largest vertex or index count among the drawable primitives, 0 without any.
+    int32_t largestDrawCount() const;
 
     // GPU side (ModelGL.cpp): parse, images to textures, buffers, vertex arrays, checks, the
     // animation set-up and the joint buffer, then ready. Safe on any bytes.

@@ -1,5 +1,6 @@
 // The load-time checks of a parsed model: every primitive's accessors, indices and positions are
 // checked before the GPU may read them, and the node hierarchy is walked once without recursion.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -130,4 +131,11 @@ void Model::check() {
         }
     }
     walkScene(*gltf, name, scene_walk);
+}
+
+int32_t Model::largestDrawCount() const {
+    int32_t largest = 0;
+    for (const PrimitiveDraw& draw : primitive_draws)
+        if (draw.drawable) largest = std::max(largest, draw.count);
+    return largest;
 }

@@ -188,6 +188,21 @@ void applyMaterial(const Frame& f, const tinygltf::Material& m) {
     setCull(!(m.doubleSided || blend));
 }
 
+// The instance count, cut so that one draw submits at most kMaxDrawElements vertices or
+// indices: the GL cannot be interrupted inside a draw, and a count of billions would hold the
+// frame (and the process, deaf to the quit request) for hours. Said once per model.
+GLsizei boundedInstances(Model& model, const PrimitiveDraw& draw) {
+    const GLsizei asked = modelInstanceCount;
+    if (asked < 2 || draw.count <= 0 || uint64_t(draw.count) * uint64_t(asked) <= kMaxDrawElements) return asked;
+    const GLsizei allowed = GLsizei(std::max<uint64_t>(1, kMaxDrawElements / uint64_t(draw.count)));
+    if (!model.draw_bound_reported) {
+        std::printf("Model %s: %d instances of %d elements pass the %llu one draw may submit; drawn %d times\n",
+                    model.name.c_str(), asked, draw.count, static_cast<unsigned long long>(kMaxDrawElements), allowed);
+        model.draw_bound_reported = true;
+    }
+    return allowed;
+}
+
 void drawPrimitive(Frame& f, int32_t mesh, int32_t primitive) {
     const PrimitiveDraw* draw = ModelGL::primitiveDraw(f.model, mesh, primitive);
     if (!draw || !draw->drawable) return;
@@ -197,7 +212,7 @@ void drawPrimitive(Frame& f, int32_t mesh, int32_t primitive) {
         f.boundVertexArray = vertexArray;
     }
     const GLenum mode = GLenum(draw->mode);
-    const GLsizei instances = modelInstanceCount;
+    const GLsizei instances = boundedInstances(f.model, *draw);
     if (draw->index_type != 0) {
         const void* offset = reinterpret_cast<const void*>(uintptr_t(draw->index_offset));
         if (instances >= 2)

@@ -72,6 +72,35 @@ TEST(ProjectCheckGLTest, BuildErrorsAreToldAtTheirSourceThroughIncludesAndPatche
     EXPECT_EQ(readText(dir.path() / "out.txt").find("Loading file"), std::string::npos) << "only with -v";
 }
 
+// A model that names no default scene draws nothing; an instance track past the draw bound is
+// cut by the player. Both are told at their entries.
+TEST(ProjectCheckGLTest, SceneLimitsAndModelsThatDrawNothingAreReported) {
+    ScratchDir dir("project-check-scenes");
+    writeFile(dir.path() / "v.vert", std::string("#version 150\nin vec3 vp;\nvoid main() { gl_Position = vec4(vp, 1.0); }\n"));
+    writeFile(dir.path() / "s.frag", std::string("#version 150\nout vec4 colour;\nvoid main() { colour = vec4(1.0); }\n"));
+    writeFile(dir.path() / "project.json", std::string(R"({"bpm": 120.0, "end_beat": 8.0, "music": "",
+ "shaders": [{"vertex_shader_filename": "v.vert", "fragment_shader_filename": "s.frag"}],
+ "models": [{"name": "/usr/share/assimp/models/glTF2/simple_skin/simple_skin.gltf"},
+            {"name": ")") + DEMO_SOURCE_DIR + R"(/examples/show/resources/cube.glb"}],
+ "scenes": [{"name": "s", "camera": {"position": [0.0, 0.0, 5.0], "direction": [0.0, 0.0, 0.0], "up": [0.0, 1.0, 0.0],
+             "aspect": 1.0, "fov": 45.0, "znear": 0.1, "zfar": 100.0}, "root_node": {"name": "n", "model": ")" + DEMO_SOURCE_DIR +
+                                                   R"(/examples/show/resources/cube.glb"}}],
+ "effects": [{"name": "e", "program": "s.frag", "scene": "s"}],
+ "events": [{"type": 1, "name": "crowd", "effect": "e", "start_beat": 0.0, "end_beat": 8.0,
+             "control_points": {"render_instances": {"mode": 1, "repeat": false,
+                                "control_points": [{"beat": 0.0, "value": 1.0}, {"beat": 8.0, "value": 1e9}]}}}]})");
+    EXPECT_EQ(check(dir.path(), "project.json"), 1);
+    const std::string errors = readText(dir.path() / "err.txt");
+    EXPECT_NE(errors.find("models[0] \"/usr/share/assimp/models/glTF2/simple_skin/simple_skin.gltf\": Model "
+                          "/usr/share/assimp/models/glTF2/simple_skin/simple_skin.gltf: no default scene (\"scene\"); "
+                          "it draws nothing"),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("events[0] \"crowd\": \"render_instances\" reaches 1000000000 times a draw of "),
+              std::string::npos)
+        << errors;
+}
+
 TEST(ProjectCheckGLTest, TheExampleShowChecksCleanAndQuietly) {
     ScratchDir dir("project-check-example");
     EXPECT_EQ(check(dir.path(), std::string(DEMO_SOURCE_DIR) + "/examples/show/project.json"), 0);

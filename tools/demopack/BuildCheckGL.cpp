@@ -18,6 +18,7 @@
 #include "shaders/ShaderSource.h"
 #include "tools/demopack/ProjectCheck.h"
 #include "tools/demopack/OutputCapture.h"
+#include "tools/demopack/SceneCheck.h"
 
 namespace demopack {
 namespace {
@@ -317,6 +318,7 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
     {
         Timer t(times.models);
         checkModels(demo, findings);
+        checkSceneLimits(demo, findings);
     }
     {
         Timer t(times.scripts);
