@@ -18,11 +18,13 @@ int32_t shadowMapRequestedSize = 8192;
 
 namespace {
 
-constexpr int kSamplerUnits = 16;  // unit 16 is the sound texture's
+constexpr int kSoundUnit = 16;  // the sound texture's unit, never a scene's
 
 struct SharedShadowMap {
     GLuint texture = 0, frameBuffer = 0;
     int32_t size = 0;
+    const Scene* owner = nullptr;  // whose shadows the map holds
+    GLuint none = 0;               // a 1 x 1 map at the far plane: no shadows anywhere
 } shared;
 
 }  // namespace
@@ -87,14 +89,45 @@ struct SavedState {
     static void setEnabled(GLenum cap, GLboolean on) { on ? glEnable(cap) : glDisable(cap); }
 };
 
+GLuint noShadows() {
+    if (shared.none != 0) return shared.none;
+    const float far = 1.0f;
+    glGenTextures(1, &shared.none);
+    glBindTexture(GL_TEXTURE_2D, shared.none);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, 1, 1, 0, GL_DEPTH_COMPONENT, GL_FLOAT, &far);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return shared.none;
+}
+
+// The map while it holds this scene's shadows; otherwise none. Nothing while drawing into it:
+// sampling the depth attachment would be a feedback loop.
+GLuint shadowsOf(const Scene& scene) {
+    if (scene.shadow_pass) return 0;
+    return shared.owner == &scene && scene.shadow_texture == shared.texture ? shared.texture : noShadows();
+}
+
+int maxTextureUnits() {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
+    return units;
+}
+
 }  // namespace
 
 void ensureShadowMap(Scene& scene) {
     const int32_t size = shadowMapSize();
     if (shared.size != size) makeShadowMap(size);
+    shared.owner = &scene;
     scene.shadow_texture = shared.texture;
     scene.shadow_framebuffer = shared.frameBuffer;
     scene.shadow_width = scene.shadow_height = size;
+}
+
+int sceneUnitsEnd(int unit) {
+    for (int i = 0; i < kSceneUnitCount; ++i, ++unit)
+        if (unit == kSoundUnit) ++unit;
+    return unit;
 }
 
 void render(Scene& scene, ShaderProgram& program) {
@@ -102,9 +135,9 @@ void render(Scene& scene, ShaderProgram& program) {
     SavedState saved;
     glEnable(GL_DEPTH_TEST);
     const GLenum shadowUnit = program.sceneTextureUnits[kShadowUnit];
+    const GLuint shadows = shadowsOf(scene);
     glActiveTexture(shadowUnit);
-    // Not while drawing into it: sampling the depth attachment would be a feedback loop.
-    glBindTexture(GL_TEXTURE_2D, scene.shadow_pass ? 0 : scene.shadow_texture);
+    glBindTexture(GL_TEXTURE_2D, shadows);
     if (const GLint at = program.sceneLocations[uShadowMapTexture]; at != -1) glUniform1i(at, GLint(shadowUnit - GL_TEXTURE0));
     glActiveTexture(GL_TEXTURE0);
     Model* model = scene.root_node->model;
@@ -118,19 +151,20 @@ void render(Scene& scene, ShaderProgram& program) {
 }
 
 int bindSceneUnits(Scene& scene, ShaderProgram& program, int unit) {
-    const int first = std::min(unit, kSamplerUnits - kSceneUnitCount);
+    if (sceneUnitsEnd(unit) > maxTextureUnits()) return -1;
     const TextureUnit order[kSceneUnitCount] = {kShadowUnit,   kBaseColourUnit, kMetallicRoughnessUnit,
                                                 kEmissiveUnit, kNormalUnit,     kOcclusionUnit};
-    for (int i = 0; i < kSceneUnitCount; ++i) {
-        const GLenum u = GL_TEXTURE0 + GLenum(first + i);
+    for (int i = 0; i < kSceneUnitCount; ++i, ++unit) {
+        if (unit == kSoundUnit) ++unit;
+        const GLenum u = GL_TEXTURE0 + GLenum(unit);
         program.sceneTextureUnits[order[i]] = u;
         glActiveTexture(u);
-        glBindTexture(GL_TEXTURE_2D, order[i] == kShadowUnit ? scene.shadow_texture : 0);
+        glBindTexture(GL_TEXTURE_2D, order[i] == kShadowUnit ? shadowsOf(scene) : 0);
     }
     Model* model = scene.root_node ? scene.root_node->model : nullptr;
     if (model && model->ready && model->skeleton && !model->skeleton->joint_matrices.empty())
         Animation::uploadJointMatrices(*model);
-    return std::max(unit, first + kSceneUnitCount);
+    return unit;
 }
 
 }  // namespace scene

@@ -17,7 +17,8 @@ int32_t shadowMapSize();
 
 // One depth map shared by every scene (scenes draw one after another), made by the first shadow
 // pass that needs it, not at load: at 8192 x 8192 it is 256 MiB. Points the scene's
-// shadow_texture, shadow_framebuffer and size at it.
+// shadow_texture, shadow_framebuffer and size at it, and marks it as holding this scene's
+// shadows: a scene draws with the map only while it does, and without shadows otherwise.
 void ensureShadowMap(Scene& scene);
 
 // Draws the scene once with the program in use: depth test on, the shadow map on the program's
@@ -30,8 +31,11 @@ void renderModel(Model& model, Scene& scene, ShaderProgram& program, int32_t ins
 
 // An effect's scene units from unit onward: the shadow map, then base colour, metallic-roughness,
 // emissive, normal and occlusion, stored as the program's scene units; uploads the joint
-// matrices of a skinned model. Keeps below unit 16 (the sound texture's) by taking the last free
-// units when the inputs used them up. Returns the unit after the last one used.
+// matrices of a skinned model. Unit 16 (the sound texture's) is stepped over. Returns the unit
+// after the last one used, or -1 (nothing bound) when they would pass GL_MAX_TEXTURE_IMAGE_UNITS.
 int bindSceneUnits(Scene& scene, ShaderProgram& program, int unit);
+
+// The unit after the scene units that start at unit, 16 stepped over.
+int sceneUnitsEnd(int unit);
 
 }  // namespace scene

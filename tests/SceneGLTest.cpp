@@ -13,6 +13,7 @@
 #include "scene/SceneGL.h"
 #include "tests/ContextGLSupport.h"
 #include "tests/SceneModels.h"
+#include "tests/TestSupport.h"
 #include "timeline/Event.h"
 #include "timeline/SceneSteering.h"
 
@@ -348,3 +349,112 @@ TEST_F(SceneGLTest, SceneNodeDrawsWithItsProgramAndCameraInputs) {
 }
 
 }  // namespace
+
+namespace {
+
+// Views of a model from each side, at distance 3, through a program that shows its base colour
+// texture: the share of the 64 x 64 pixels in each view that are the logo's blue or green.
+std::vector<double> logoShares(Model& model) {
+    auto program = std::make_unique<ShaderProgram>();
+    program->vertexSource = "#version 330 core\nlayout(location = 0) in vec3 position;\n"
+                            "layout(location = 2) in vec2 texcoord;\nuniform mat4 uModelViewProjMatrix;\n"
+                            "out vec2 uv;\nvoid main() { uv = texcoord; gl_Position = uModelViewProjMatrix * "
+                            "vec4(position, 1.0); }\n";
+    program->fragmentSource = "#version 330 core\nin vec2 uv;\nuniform sampler2D uBaseColorTex;\nout vec4 colour;\n"
+                              "void main() { colour = texture(uBaseColorTex, uv); }\n";
+    program->build();
+    Scene scene;
+    TestScene::place(scene, model);
+    std::vector<double> shares;
+    const glm::vec3 sides[6] = {{3, 0, 0}, {-3, 0, 0}, {0, 3, 0.01f}, {0, -3, 0.01f}, {0, 0, 3}, {0, 0, -3}};
+    for (const glm::vec3& eye : sides) {
+        scene.camera->position = eye;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glUseProgram(program->program);
+        scene::render(scene, *program);
+        std::vector<uint8_t> rgba(size_t(kSize) * kSize * 4);
+        glReadPixels(0, 0, kSize, kSize, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        int logo = 0;
+        for (size_t p = 0; p < rgba.size(); p += 4)
+            logo += rgba[p + 2] > rgba[p] + 60 || rgba[p + 1] > rgba[p] + 40;
+        shares.push_back(double(logo) / (kSize * kSize));
+    }
+    glUseProgram(0);
+    return shares;
+}
+
+}  // namespace
+
+// BoxTextured's texture coordinates run from 0 to 6 along u with a mirrored-repeat sampler: every
+// face shows the logo. Clamped to the edge, only the face with u in 0..1 would.
+TEST_F(SceneGLTest, TextureSamplersRepeatTheLogoOnEveryFace) {
+    const auto file = std::filesystem::path("/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb");
+    ASSERT_TRUE(std::filesystem::exists(file)) << "install assimp-testmodels";
+    testing::internal::CaptureStdout();
+    auto box = scene_models::upload(testing_support::readFile(file), "BoxTextured.glb");
+    testing::internal::GetCapturedStdout();
+    for (double share : logoShares(*box)) EXPECT_GT(share, 0.1);
+}
+
+// Instances times elements past the bound are cut to fit, with one message; the draw returns.
+TEST_F(SceneGLTest, InstanceCountsAreCutToTheDrawBound) {
+    TestScene s(scene_models::glb({}, {{.cube = true}}));
+    auto program = sceneProgram("colour = vec4(1.0);");
+    modelInstanceCount = 2000000000;
+    testing::internal::CaptureStdout();
+    s.draw(*program);
+    s.draw(*program);
+    const std::string said = testing::internal::GetCapturedStdout();
+    const std::string cut = "Model test.glb: 2000000000 instances of 36 elements pass the 16777216 one draw may "
+                            "submit; drawn 466033 times\n";
+    EXPECT_EQ(said, cut);
+    expectPixelNear(readPixel(32, 32), {255, 255, 255, 255});
+}
+
+// A scene effect drawn as the input of another scene effect draws its shadow pass before the
+// outer one's: the outer main pass samples its own occluder's shadow, not the inner's empty map.
+TEST_F(SceneShadowGLTest, NestedSceneEffectLeavesTheOuterShadowsInPlace) {
+    ShadowScene s(true, 0);
+    auto program = sceneProgram(kShadowBody);
+    Scene empty;  // a camera and nothing to draw: its shadow pass clears the map
+    empty.camera = std::make_unique<Camera>();
+    Effect inner("inner", program.get(), nullptr, nullptr, false, false, &empty);
+    Effect outer("outer", program.get(), nullptr, &inner, false, false, &s.scene);
+    outer.render({}, true);
+    expectPixelNear(readPixel(32, 32), {0, 0, 0, 255});
+    expectPixelNear(readPixel(4, 4), {255, 255, 255, 255});
+}
+
+// Eleven inputs: tex10 is the eleventh texture, the scene units follow on 11 to 15 and 17, and
+// the sound texture keeps unit 16. With sixteen inputs the scene takes 17 to 22.
+TEST_F(SceneShadowGLTest, SceneUnitsFollowTheInputsAndStepOverTheSoundUnit) {
+    ShadowScene s(true, 0);
+    auto program = sceneProgram(kShadowBody);
+    auto red = solidTexture({255, 0, 0, 255});
+    auto sound = solidTexture({0, 255, 0, 255});
+    Effect effect("crowded", program.get(), nullptr, nullptr, false, false, &s.scene);
+    effect.textures.assign(11, red.get());
+    glActiveTexture(GL_TEXTURE16);
+    glBindTexture(GL_TEXTURE_2D, sound->glName);
+    auto boundOn = [](int unit) {
+        GLint texture = 0;
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+        return GLuint(texture);
+    };
+    EXPECT_EQ(effect.bindInputs(*program, false), 18);
+    EXPECT_EQ(boundOn(10), red->glName);
+    const uint32_t expected[6] = {12, 13, 14, 15, 17, 11};  // base colour ... occlusion, shadow map
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(program->sceneTextureUnits[size_t(i)], GL_TEXTURE0 + expected[i]) << i;
+    EXPECT_EQ(boundOn(16), sound->glName);
+
+    effect.textures.assign(16, red.get());
+    EXPECT_EQ(effect.bindInputs(*program, false), 23);
+    EXPECT_EQ(program->sceneTextureUnits[5], GL_TEXTURE0 + 17u);
+    effect.render({}, false);
+    EXPECT_EQ(boundOn(16), sound->glName) << "the draw's unbinding steps over the sound unit";
+    EXPECT_TRUE(effect.sceneUnitsFit);
+    glActiveTexture(GL_TEXTURE16);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+}

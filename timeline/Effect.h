@@ -60,6 +60,8 @@ public:
     uint32_t captureTexture = 0;
     uint32_t frameBuffer = 0, frameBufferTexture = 0;
     bool unitsWarned = false;  // inputs past the last texture unit were reported
+    bool sceneUnitsFit = true;       // false while the scene's units lie past the GL's last unit
+    bool sceneUnitsWarned = false;   // and that was reported
 
     Effect() = default;
     // Made directly (the loading screen): texture and input become the first list entries, and

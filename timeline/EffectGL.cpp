@@ -43,8 +43,10 @@ struct UnitBinder {
     }
 };
 
+// Scene units may lie past the inputs' 16; the sound texture's unit among them stays bound.
 void unbindUnits(int count) {
     for (int unit = 0; unit < count; ++unit) {
+        if (unit == kInputUnits) continue;
         glActiveTexture(GL_TEXTURE0 + unit);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
@@ -82,14 +84,20 @@ void drawScenePass(Effect& effect, DrawCallback callback, bool renderInputs, boo
     if (const GLint at = program.sceneLocations[scene::uIsShadowRenderPass]; at != -1) glUniform1i(at, shadowPass);
     if (callback) callback();
     effect.scene->shadow_pass = shadowPass;
-    scene::render(*effect.scene, program);
+    if (effect.sceneUnitsFit) scene::render(*effect.scene, program);
     effect.scene->shadow_pass = false;
     unbindUnits(units);
 }
 
-// The shadow map first, then the main pass into the frame buffer and viewport that were current,
-// so that a scene effect drawn as another effect's input lands in its own target too.
+// The inputs first: a scene effect among them draws its own shadow pass into the shared shadow
+// map, which must hold this scene's shadows when the main pass samples it. Then the shadow map,
+// then the main pass into the frame buffer and viewport that were current, so that a scene
+// effect drawn as another effect's input lands in its own target too.
 void renderScene(Effect& effect, DrawCallback callback, bool renderInputs) {
+    if (renderInputs) {
+        for (Effect* input : effect.effects)
+            if (input) renderIntoOwnTarget(*input);
+    }
     Scene& scene = *effect.scene;
     GLint target = 0, viewport[4] = {};
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &target);
@@ -102,7 +110,7 @@ void renderScene(Effect& effect, DrawCallback callback, bool renderInputs) {
     drawScenePass(effect, callback, false, true);
     glBindFramebuffer(GL_FRAMEBUFFER, GLuint(target));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    drawScenePass(effect, callback, renderInputs, false);
+    drawScenePass(effect, callback, false, false);
 }
 
 }  // namespace
@@ -181,11 +189,20 @@ int Effect::bindInputs(ShaderProgram& drawProgram, bool renderInputs) {
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    if (scene) units.unit = scene::bindSceneUnits(*scene, drawProgram, units.unit);
+    if (scene) {
+        const int next = scene::bindSceneUnits(*scene, drawProgram, units.unit);
+        sceneUnitsFit = next >= 0;
+        if (sceneUnitsFit) units.unit = next;
+    }
     if (!units.dropped.empty() && !unitsWarned) {
         std::fprintf(stderr, "Effect %s has more inputs than %d texture units; not bound: %s\n", name.c_str(),
                      kInputUnits, units.dropped.c_str());
         unitsWarned = true;
+    }
+    if (!sceneUnitsFit && !sceneUnitsWarned) {
+        std::fprintf(stderr, "Effect %s: its scene's texture units go past the last one the GL offers; not drawn\n",
+                     name.c_str());
+        sceneUnitsWarned = true;
     }
     return units.unit;
 }
