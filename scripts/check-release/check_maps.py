@@ -57,13 +57,14 @@ def resolve(root, path):
 
 
 def owners(root):
+    """Every package that lists each library file, by real path (a -dev package's link counts too)."""
     owner = {}
     for listing in glob.glob(os.path.join(root, "var/lib/dpkg/info/*.list")):
         package = os.path.basename(listing)[:-len(".list")].split(":")[0]
         with open(listing, encoding="utf-8", errors="replace") as f:
             for line in f:
                 if LIBRARY.search(line.strip()):
-                    owner[resolve(root, line.strip())] = package
+                    owner.setdefault(resolve(root, line.strip()), set()).add(package)
     return owner
 
 
@@ -78,9 +79,9 @@ def main(root, maps, wanted):
                 mapped.add(fields[5].strip())
     if not any("libSDL2-2.0.so" in m for m in mapped):
         sys.exit("no maps of a running player were recorded")
-    outside = sorted(m for m in mapped if owner.get(resolve(root, m)) not in allowed)
+    outside = sorted(m for m in mapped if not owner.get(resolve(root, m), set()) & allowed)
     for m in outside:
-        print("%s (%s)" % (m, owner.get(resolve(root, m), "no package")))
+        print("%s (%s)" % (m, ", ".join(sorted(owner.get(resolve(root, m), {"no package"})))))
     print("%d libraries mapped, %d outside the closure of %d packages" % (len(mapped), len(outside), len(allowed)))
     return 1 if outside else 0
 
