@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "content/RgbaSurface.h"
@@ -30,11 +31,18 @@ void rememberMaxTextureSize() {
 
 namespace {
 
-SDL_Surface* decodeImage(const ByteBuffer& image) {
+// The extension of the image's path, the only sign of formats without a magic number (TGA):
+// SDL_image recognises every other format by its bytes, whatever the name says.
+std::string extensionOf(const std::string& path) {
+    const size_t dot = path.find_last_of("./");
+    return dot == std::string::npos || path[dot] != '.' ? "" : path.substr(dot + 1);
+}
+
+SDL_Surface* decodeImage(const ByteBuffer& image, const std::string& path) {
     if (!image.present() || image.length > uint64_t(INT_MAX)) return nullptr;
     SDL_RWops* stream = SDL_RWFromConstMem(image.begin(), int(image.length));
     if (!stream) return nullptr;
-    SDL_Surface* decoded = IMG_Load_RW(stream, 0);
+    SDL_Surface* decoded = IMG_LoadTyped_RW(stream, 0, extensionOf(path).c_str());
     SDL_RWclose(stream);
     return decoded;
 }
@@ -53,7 +61,7 @@ void Texture::upload() {
     std::string refused;
     const bool sized = image.present() && content::imageHeaderSize(image.begin(), size_t(image.length), headerWidth, headerHeight);
     if (sized) refused = budget.reserve(headerWidth, headerHeight);
-    SDL_Surface* decoded = refused.empty() ? decodeImage(image) : nullptr;
+    SDL_Surface* decoded = refused.empty() ? decodeImage(image, name) : nullptr;
     if (decoded && !sized) refused = budget.reserve(decoded->w, decoded->h);
     if (!refused.empty()) {
         std::printf("Texture %s: the image %s; not loaded\n", name.c_str(), refused.c_str());

@@ -24,9 +24,10 @@ std::vector<uint8_t> encodePng(SDL_Surface* surface) {
     return bytes;
 }
 
-std::unique_ptr<Texture> uploaded(const std::vector<uint8_t>& bytes) {
+std::unique_ptr<Texture> uploaded(const std::vector<uint8_t>& bytes, const std::string& name = "") {
     auto texture = std::make_unique<Texture>();
     texture->image = ByteBuffer(bytes);
+    texture->name = name;
     texture->upload();
     return texture;
 }
@@ -59,6 +60,16 @@ TEST_F(TextureGLTest, PalettePngDecodesToOpaqueRgba) {
     ASSERT_EQ(texture->width, 3);
     EXPECT_EQ(readTexture(texture->glName, 3, 1),
               (std::vector<uint8_t>{200, 10, 10, 255, 10, 200, 10, 255, 10, 10, 200, 255}));
+}
+
+// TGA has no magic number: only the path's extension tells the decoder what the bytes are.
+TEST_F(TextureGLTest, TgaDecodesByItsExtension) {
+    // Uncompressed true colour, 2 x 1, 32 bits, top-left origin; pixels in BGRA order.
+    const std::vector<uint8_t> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 0x28,
+                                      30, 20, 10, 255, 0, 0, 250, 255};
+    auto texture = uploaded(tga, "resources/flag.tga");
+    ASSERT_EQ(texture->width, 2);
+    EXPECT_EQ(readTexture(texture->glName, 2, 1), (std::vector<uint8_t>{10, 20, 30, 255, 250, 0, 0, 255}));
 }
 
 TEST_F(TextureGLTest, UndecodableOrAbsentImagesHaveNoTexture) {
