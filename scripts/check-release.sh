@@ -99,6 +99,8 @@ free_display() {
 make_root() {
   local suite=$1 dir=$roots/$1 began=$SECONDS
   [ -e "$dir/.complete" ] && { say "reused $dir"; return; }
+  # An unfinished root is made again, but never removed while something is mounted in it.
+  ! grep -q " $dir/" /proc/mounts || { say "something is mounted in $dir"; return 1; }
   rm -rf "$dir"
   mkdir -p "$dir"
   if ! debootstrap --variant=minbase --include="$(IFS=,; echo "${root_packages[*]}")" \
