@@ -157,10 +157,13 @@ play() {
   took=$((SECONDS - began))
   ! ls "$root$inside"/{crash.txt,error.log} 2>/dev/null || { say "it wrote the file above"; return 1; }
   [ "$took" -ge "$seconds" ] || { say "ended after $took s, before its end"; return 1; }
+  touch "$root$inside/$show.played"
   say "exit status 0 after $took s"
 }
 
+# Maps count only from a player that played: one that failed to start maps the loader's few.
 check_maps() {
+  [ -e "$1$inside/$2.played" ] || { say "the show did not play"; return 1; }
   "$python" "$helpers/check_maps.py" "$1" "$1$inside/$2.maps" "${runtime_packages[@]}"
 }
 
