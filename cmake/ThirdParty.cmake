@@ -41,6 +41,8 @@ debian_source(MODPLUG_DIR libmodplug 1:0.8.9.0-3 d230fff1f2ee1be6c77ff4bca828468
 file(GLOB MODPLUG_SOURCES ${MODPLUG_DIR}/src/*.cpp)
 file(COPY ${MODPLUG_DIR}/src/modplug.h DESTINATION ${CMAKE_BINARY_DIR}/_deps/include/libmodplug)
 third_party_library(modplug ${MODPLUG_SOURCES})
+# Written for C++ before 2017 ('register' variables), as Debian builds it.
+set_target_properties(modplug PROPERTIES CXX_STANDARD 14)
 target_compile_definitions(modplug PRIVATE MODPLUG_BUILD HAVE_INTTYPES_H HAVE_STDINT_H HAVE_SINF HAVE_SETENV
                            HAVE_MALLOC_H HAVE_STRINGS_H HAVE_STRING_H HAVE_UNISTD_H PUBLIC MODPLUG_STATIC)
 target_include_directories(modplug PRIVATE ${MODPLUG_DIR}/src ${MODPLUG_DIR}/src/libmodplug
