@@ -5,6 +5,7 @@
 #include "graph/Linking.h"
 #include "scripting/ScriptEngine.h"
 #include "tests/ExecutionSupport.h"
+#include "tests/ScriptPorts.h"
 
 using namespace Nodes;
 using namespace testing_support;
@@ -12,13 +13,6 @@ using scripting::ScriptEngine;
 using values::Value;
 
 namespace {
-
-ScriptPort port(int32_t type, const char* name) {
-    ScriptPort p;
-    p.type = type;
-    p.name = name;
-    return p;
-}
 
 // A show of scripts, each with a node of its type; frames run one node at a time.
 struct ScriptShow {
@@ -53,8 +47,8 @@ struct ScriptShow {
 TEST(ScriptEngine, RunsTheFunctionMadeFromNameInputsAndSource) {
     ScriptShow show;
     // A trailing line comment would swallow the closing brace unless the source ends a line.
-    show.add("sum2", "result.sum = a + b; // adds", {port(values::Float, "a"), port(values::Float, "b")},
-             {port(values::Float, "sum")});
+    show.add("sum2", "result.sum = a + b; // adds", {makePort(values::Float, "a"), makePort(values::Float, "b")},
+             {makePort(values::Float, "sum")});
     GraphNode& n = show.node("sum2");
     n.inputs = {number(1), number(2)};
     show.run(n);
@@ -66,7 +60,7 @@ TEST(ScriptEngine, RunsTheFunctionMadeFromNameInputsAndSource) {
 
     // Empty inputs arrive as undefined.
     show.add("probeUndefined", "result.seen = (a === undefined) && (b === 4);",
-             {port(values::Float, "a"), port(values::Int, "b")}, {port(values::Bool, "seen")});
+             {makePort(values::Float, "a"), makePort(values::Int, "b")}, {makePort(values::Bool, "seen")});
     GraphNode& u = show.node("probeUndefined");
     u.inputs = {{}, Value::ofInt(4)};
     show.run(u);
@@ -80,10 +74,11 @@ TEST(ScriptEngine, OutputsOfTheWrongFormBecomeEmpty) {
              "result.ni = -2.7; result.flag = 1; result.odd = 1; result.m2 = [1, 2, 'x', 4];"
              "result.handle = 12345; result.iv = [1.9, -1.9]; result.big = 3e9; result.ibig = [-3e9, 3e9];",
              {},
-             {port(values::Vec3, "short3"), port(values::Vec3, "long3"), port(values::Float, "text"),
-              port(values::Int, "i"), port(values::Int, "ni"), port(values::Bool, "flag"), port(99, "odd"),
-              port(values::Mat2, "m2"), port(values::Reference, "handle"), port(values::IVec2, "iv"),
-              port(values::Float, "missing"), port(values::Int, "big"), port(values::IVec2, "ibig")});
+             {makePort(values::Vec3, "short3"), makePort(values::Vec3, "long3"), makePort(values::Float, "text"),
+              makePort(values::Int, "i"), makePort(values::Int, "ni"), makePort(values::Bool, "flag"),
+              makePort(99, "odd"), makePort(values::Mat2, "m2"), makePort(values::Reference, "handle"),
+              makePort(values::IVec2, "iv"), makePort(values::Float, "missing"), makePort(values::Int, "big"),
+              makePort(values::IVec2, "ibig")});
     GraphNode& n = show.node("forms");
     show.run(n);
     const float v3[] = {1, 2, 3};
@@ -101,7 +96,8 @@ TEST(ScriptEngine, OutputsOfTheWrongFormBecomeEmpty) {
 
 TEST(ScriptEngine, ReferencesCrossAsHandlesThatStillResolve) {
     ScriptShow show;
-    Script& s = show.add("pass", "result.r = r;", {port(values::Reference, "r")}, {port(values::Reference, "r")});
+    Script& s =
+        show.add("pass", "result.r = r;", {makePort(values::Reference, "r")}, {makePort(values::Reference, "r")});
     const uint64_t handle = values::Registry::add(&s);
     GraphNode& n = show.node("pass");
     n.inputs = {Value::ofReference(handle)};
@@ -114,14 +110,14 @@ TEST(ScriptEngine, ReferencesCrossAsHandlesThatStillResolve) {
 TEST(ScriptEngine, FailuresKeepOutputsAndResultPropertiesPersist) {
     ScriptShow show;
     Script& thrower = show.add("thrower", "result.x = 7; if (fail) throw new Error('broken on purpose');",
-                               {port(values::Bool, "fail")}, {port(values::Float, "x")});
+                               {makePort(values::Bool, "fail")}, {makePort(values::Float, "x")});
     GraphNode& n = show.node("thrower");
     n.inputs = {Value::ofBool(false)};
     show.run(n);
     EXPECT_EQ(n.outputValues, ValueList{number(7)});
 
     // A run that throws after assigning keeps the node's outputs as they were.
-    show.add("setter", "result.x = 1; result.y = 2;", {}, {port(values::Float, "x")});
+    show.add("setter", "result.x = 1; result.y = 2;", {}, {makePort(values::Float, "x")});
     n.inputs = {Value::ofBool(true)};
     n.outputValues = {number(5)};
     show.run(n);
@@ -129,7 +125,7 @@ TEST(ScriptEngine, FailuresKeepOutputsAndResultPropertiesPersist) {
     EXPECT_EQ(n.outputValues, ValueList{number(5)});
 
     // "result" is never cleared: a run that assigns nothing still reads what earlier runs left.
-    show.add("reader", "", {}, {port(values::Float, "y")});
+    show.add("reader", "", {}, {makePort(values::Float, "y")});
     GraphNode& r = show.node("reader");
     show.run(show.node("setter"));
     show.run(r);
@@ -140,7 +136,7 @@ TEST(ScriptEngine, FailuresKeepOutputsAndResultPropertiesPersist) {
 
 TEST(ScriptEngine, BrokenSourceCompilesOnceUntilItChanges) {
     ScriptShow show;
-    Script& s = show.add("broken", "result.v = (;", {}, {port(values::Float, "v")});
+    Script& s = show.add("broken", "result.v = (;", {}, {makePort(values::Float, "v")});
     GraphNode& n = show.node("broken");
     show.run(n);
     EXPECT_TRUE(s.compiled);
@@ -165,12 +161,12 @@ TEST(ScriptEngine, NamesThatAreNotIdentifiersAreNotCompiled) {
     Script& bad = show.add("f(){} result.injected = 1; function g", "", {}, {});
     EXPECT_FALSE(engine.compile(bad));
     EXPECT_NE(engine.last_error.find("script name"), std::string::npos) << engine.last_error;
-    Script& badInput = show.add("h", "", {port(values::Float, "a) {} result.injected = 1; function k(")}, {});
+    Script& badInput = show.add("h", "", {makePort(values::Float, "a) {} result.injected = 1; function k(")}, {});
     EXPECT_FALSE(engine.compile(badInput));
     EXPECT_NE(engine.last_error.find("input name"), std::string::npos) << engine.last_error;
 
     Script& check = show.add("checkInjected", "result.seen = result.injected === undefined;", {},
-                             {port(values::Bool, "seen")});
+                             {makePort(values::Bool, "seen")});
     ASSERT_TRUE(engine.compile(check));
     ValueList in, out(1);
     ASSERT_TRUE(engine.run(check, in, out));
@@ -182,7 +178,8 @@ TEST(ScriptEngine, NamesThatAreNotIdentifiersAreNotCompiled) {
 TEST(ScriptEngine, RunawayScriptsAreStoppedAndTheShowGoesOn) {
     ScriptShow show;
     ScriptEngine& engine = ScriptEngine::instance();
-    Script& healthy = show.add("healthy", "result.ok = x + 1;", {port(values::Float, "x")}, {port(values::Float, "ok")});
+    Script& healthy =
+        show.add("healthy", "result.ok = x + 1;", {makePort(values::Float, "x")}, {makePort(values::Float, "ok")});
     ASSERT_TRUE(engine.compile(healthy));
     auto stillWorks = [&] {
         ValueList in = {number(1)}, out(1);
@@ -190,7 +187,7 @@ TEST(ScriptEngine, RunawayScriptsAreStoppedAndTheShowGoesOn) {
     };
 
     Script& spin = show.add("spin", "result.s = 1; try { for (;;) {} } catch (e) {} result.s = 2;", {},
-                            {port(values::Float, "s")});
+                            {makePort(values::Float, "s")});
     ASSERT_TRUE(engine.compile(spin));
     ValueList in, out = {number(9)};
     EXPECT_FALSE(engine.run(spin, in, out));

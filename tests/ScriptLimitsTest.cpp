@@ -4,6 +4,7 @@
 #include "scripting/ScriptValues.h"
 #include "tests/ExecutionSupport.h"
 #include "tests/HostileScripts.h"
+#include "tests/ScriptPorts.h"
 
 using scripting::ScriptEngine;
 using testing_support::number;
@@ -11,13 +12,6 @@ using values::Value;
 using ValueList = std::vector<values::MaybeValue>;
 
 namespace {
-
-ScriptPort port(int32_t type, const char* name) {
-    ScriptPort p;
-    p.type = type;
-    p.name = name;
-    return p;
-}
 
 // Scripts owned here and run straight through the engine.
 struct Scripts {
@@ -67,7 +61,8 @@ TEST(ScriptLimits, WorkInsideBuiltInsIsStoppedByTheBudget) {
 // repeated refusals it is no longer run, which is said once.
 TEST(ScriptLimits, AScriptKeepingTheHeapFullDoesNotStarveTheOthers) {
     Scripts scripts;
-    Script& healthy = scripts.add("healthy", "result.ok = x + 1;", {port(values::Float, "x")}, {port(values::Float, "ok")});
+    Script& healthy =
+        scripts.add("healthy", "result.ok = x + 1;", {makePort(values::Float, "x")}, {makePort(values::Float, "ok")});
     Script& hog = scripts.add("hog", "if (!this.kept) kept = []; try { kept.push(new Uint8Array(3 << 20)); } catch (e) {}");
     ASSERT_TRUE(scripts.engine.compile(healthy));
     ASSERT_TRUE(scripts.engine.compile(hog));
@@ -80,7 +75,7 @@ TEST(ScriptLimits, AScriptKeepingTheHeapFullDoesNotStarveTheOthers) {
     EXPECT_FALSE(scripts.run(hog));
     const std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_EQ(printed, "Script \"hog\": not run: it kept the script heap full 3 times\n");
-    Script& fresh = scripts.add("fresh", "result.ok = 5;", {}, {port(values::Float, "ok")});
+    Script& fresh = scripts.add("fresh", "result.ok = 5;", {}, {makePort(values::Float, "ok")});
     EXPECT_TRUE(scripts.engine.compile(fresh)) << scripts.engine.last_error;
     EXPECT_LT(scripts.engine.limits.heapBytes, scripting::kHeapFullAfterCollection);
 }
@@ -112,7 +107,7 @@ TEST(ScriptLimits, ErrorTextsAndStringOutputsAreBounded) {
     EXPECT_LE(printed.size(), scripting::kErrorTextLimit + 64);
 
     Script& texts = scripts.add("texts", "result.whole = 'a'.repeat(60000); result.long = '\\u00e9'.repeat(40000);", {},
-                                {port(values::String, "whole"), port(values::String, "long")});
+                                {makePort(values::String, "whole"), makePort(values::String, "long")});
     ASSERT_TRUE(scripts.engine.compile(texts));
     const ValueList out = scripts.outputs(texts);
     ASSERT_TRUE(out[0].hasValue && out[1].hasValue);
@@ -134,8 +129,8 @@ TEST(ScriptLimits, NamesAreTheEnginesIdentifiers) {
         EXPECT_FALSE(scripting::isIdentifier(name)) << name;
 
     Scripts scripts;
-    Script& s = scripts.add("caf\xc3\xa9", "result.v = \xce\xb1 * 2;", {port(values::Float, "\xce\xb1")},
-                            {port(values::Float, "v")});
+    Script& s = scripts.add("caf\xc3\xa9", "result.v = \xce\xb1 * 2;", {makePort(values::Float, "\xce\xb1")},
+                            {makePort(values::Float, "v")});
     ASSERT_TRUE(scripts.engine.compile(s)) << scripts.engine.last_error;
     EXPECT_EQ(scripts.outputs(s, {number(2)}), ValueList{number(4)});
 }

@@ -6,17 +6,7 @@
 #include <string>
 
 #include "scripting/ScriptEngine.h"
-
-namespace {
-
-ScriptPort port(int32_t type, const char* name) {
-    ScriptPort p;
-    p.type = type;
-    p.name = name;
-    return p;
-}
-
-}  // namespace
+#include "tests/ScriptPorts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
@@ -24,9 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Script script;
     script.name = lineEnd == std::string::npos ? "fuzzed" : text.substr(0, lineEnd);
     script.source = lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
-    script.inputs = {port(values::Float, "beat"), port(values::Vec3, "colour"), port(values::String, "label")};
-    script.outputs = {port(values::Float, "speed"), port(values::Vec3, "colour"), port(values::Int, "count"),
-                      port(values::String, "label"), port(values::Mat4, "matrix"), port(values::Reference, "ref")};
+    script.inputs = {makePort(values::Float, "beat"), makePort(values::Vec3, "colour"),
+                     makePort(values::String, "label")};
+    script.outputs = {makePort(values::Float, "speed"),  makePort(values::Vec3, "colour"),
+                      makePort(values::Int, "count"),    makePort(values::String, "label"),
+                      makePort(values::Mat4, "matrix"), makePort(values::Reference, "ref")};
 
     scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
     const float colour[] = {0.25f, 0.5f, 1.0f};
