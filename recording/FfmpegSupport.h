@@ -1,4 +1,4 @@
-// Small pieces shared by the recording sinks that use FFmpeg's libraries.
+// Small pieces of FFmpeg use for the video file sink: owning handles, errors, encoders, pictures.
 #pragma once
 #include <functional>
 #include <memory>

@@ -61,10 +61,6 @@ ProjectCheck::ProjectCheck(const std::filesystem::path& projectFile) : file_(pro
     parsed_ = true;
 }
 
-content::TextPosition ProjectCheck::positionOf(const std::string& path) const {
-    return positions_ ? positions_->value(path) : content::TextPosition{};
-}
-
 void ProjectCheck::add(const std::string& path, const std::string& message, bool atKey) {
     content::TextPosition where = positions_ ? (atKey ? positions_->key(path) : positions_->value(path))
                                              : content::TextPosition{};

@@ -46,8 +46,6 @@ public:
     // "FILE:LINE:COLUMN: message", or "FILE: message" without a position; a warning's message
     // begins with "warning: ".
     std::string format(const Finding& f) const;
-    // Where a value stands, for findings made elsewhere (shader logs, model checks).
-    content::TextPosition positionOf(const std::string& path) const;
     void add(const std::string& path, const std::string& message, bool atKey = false);
     void warn(const std::string& path, const std::string& message, bool atKey = false);
     // "events[2] "flash", control_points.alpha": the value at `path` as a message names it.
