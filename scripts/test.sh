@@ -13,8 +13,11 @@ SDL_AUDIODRIVER=dummy "${xvfb[@]}" ctest --test-dir build --output-on-failure -j
 # our programs as processes, and play what either build's pack tool packs.
 scripts/release.sh
 tools/check_needed.sh release/demoplayer release/demopack
+# The comparisons of the offline mix with the live player's sound test the mixing, which is the
+# same code in both builds, and depend on the live audio thread's timing: they run once, above.
 DEMO_TOOL_DIR="$PWD/release" SDL_AUDIODRIVER=dummy "${xvfb[@]}" ctest --test-dir build --output-on-failure -j2 \
-  -R 'PlayerProcessGLTest|RecorderGLTest|ScriptShowGLTest|ProjectCheck|DemoTest\.(PackTool|ShowExecutable)'
+  -R 'PlayerProcessGLTest|RecorderGLTest|ScriptShowGLTest|ProjectCheck|DemoTest\.(PackTool|ShowExecutable)' \
+  -E 'RecorderGLTest\.(OfflineMixMatchesTheLiveMix|ModuleMusicMatchesTheLivePlayer)'
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for pack in build release; do
