@@ -12,7 +12,8 @@ list(APPEND THIRD_PARTY_LICENCES
      "JSON for Modern C++|/usr/share/doc/nlohmann-json3-dev/copyright"
      "stb|/usr/share/doc/libstb-dev/copyright"
      "GLM|/usr/share/doc/libglm-dev/copyright"
-     "Duktape|/usr/share/doc/duktape-dev/copyright")
+     "Duktape|/usr/share/doc/duktape-dev/copyright"
+     "DejaVu fonts|/usr/share/doc/fonts-dejavu-core/copyright")
 
 set(text "This program contains the following libraries, under the notices that follow.\n")
 foreach(entry ${THIRD_PARTY_LICENCES})
