@@ -28,6 +28,8 @@ void closeDevice();
 void startMusic(const ByteBuffer& music, bool loop, double fromSeconds = 0.0);
 // Plays the music again from a point, as it was started, even after it has ended.
 void replayMusic(double fromSeconds);
+// Stops the music and the samples where they are, or lets them go on.
+void setPlaybackPaused(bool paused);
 
 // Muted, the device plays silence while the analysis still hears the mix.
 void setMuted(bool muted);

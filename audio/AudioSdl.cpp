@@ -131,6 +131,16 @@ void startMusic(const ByteBuffer& bytes, bool loop, double fromSeconds) {
 
 void replayMusic(double fromSeconds) { playMusicFrom(fromSeconds); }
 
+void setPlaybackPaused(bool paused) {
+    if (paused) {
+        Mix_PauseMusic();
+        Mix_Pause(-1);
+    } else {
+        Mix_ResumeMusic();
+        Mix_Resume(-1);
+    }
+}
+
 void setMuted(bool mute) { muted = mute; }
 
 void setSampleListener(SampleListener listener) { sampleListener = listener; }

@@ -6,11 +6,3 @@ int onSystemEvent(void*, SDL_Event* event) {
     if (event->type == SDL_APP_WILLENTERBACKGROUND) quitRequested = true;
     return 1;
 }
-
-bool pollQuitEvents() {
-    bool quit = false;
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
-        if (isQuitEvent(event)) quit = true;
-    return quit;
-}

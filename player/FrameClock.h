@@ -27,6 +27,3 @@ inline bool isQuitEvent(const SDL_Event& event) {
 
 // The event watch: only the system asking the app to go to the background ends the show here.
 int onSystemEvent(void* userData, SDL_Event* event);
-
-// Drains the event queue; true when any of the events asks to quit.
-bool pollQuitEvents();

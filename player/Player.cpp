@@ -128,17 +128,35 @@ int startDevices(Player& player, const PlayerOptions& options) {
 
 void FrameLoop::frame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    float beat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
-    if (pastEnd(beat) && loop) {
-        audio::replayMusic(startSeconds());
-        startClock();
-        beat = clock.beatAt(readCounter(), demo->bpm, demo->beatOffset);
-    } else if (pastEnd(beat)) {
-        quitRequested = true;
-    }
-    if (pollQuitEvents()) quitRequested = true;
+    const float beat = applyEndRules(beatNow());
+    pollEvents();
     draw(beat);
+    drawOverlays();
     SDL_GL_SwapWindow(window);
+}
+
+// The end of the L key's bars goes back to their start; past the end beat the show starts again,
+// holds or ends. Returns the beat to draw.
+float FrameLoop::applyEndRules(float beat) {
+    if (loopedBars && beat >= *loopedBars + kLoopedBeats) {
+        seek(*loopedBars);
+        beat = beatNow();
+    }
+    if (!pastEnd(beat)) return beat;
+    if (loop) {
+        seekSeconds(startSeconds());
+    } else if (holdAtEnd) {
+        seek(endBeat ? *endBeat : demo->endBeat);
+        setPaused(true);
+    } else {
+        quitRequested = true;
+        return beat;
+    }
+    return beatNow();
+}
+
+void FrameLoop::drawOverlays() {
+    if (!findings.empty()) findings.draw(screenSize.windowWidth, screenSize.windowHeight);
 }
 
 void FrameLoop::draw(float beat) {

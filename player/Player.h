@@ -16,6 +16,7 @@
 #include "player/LoadingScreen.h"
 #include "player/PlayerOptions.h"
 #include "frame/Runtime.h"
+#include "overlay/FindingsOverlay.h"
 #include "shaders/ShaderPatch.h"
 
 // The 1 x 1 white texture that scenes fall back to, made once the context is current.
@@ -38,6 +39,14 @@ struct FrameLoop {
     // Where a show being worked on starts and ends, and whether it starts again after its end.
     std::optional<float> startBeat, endBeat;
     bool loop = false;
+    bool controls = false;         // keys beyond Escape (set when the player got any argument)
+    bool holdAtEnd = false;        // at the end beat the picture holds (or loops with `loop`) instead of quitting
+    bool reloadRequested = false;  // set by the R key; whoever reloads clears it
+    overlay::FindingsOverlay findings;  // drawn over every frame while not empty
+    static constexpr float kBeatsPerBar = 4.0f;
+    static constexpr float kLoopedBeats = 8 * kBeatsPerBar;
+    std::optional<float> loopedBars;    // where the eight bars that the L key loops begin
+    bool hudShown = false;
 
     void frame();
     void run();
@@ -47,12 +56,25 @@ struct FrameLoop {
     void startClock();
     double startSeconds() const;
 
+    void seek(float beat);         // the clock (and the music) continue from `beat`; pause is kept
+    void setPaused(bool paused);   // clock and music stop / go on
+    bool paused() const;
+    float beatNow() const;         // the beat the clock shows now (frozen while paused)
+    // One window event: the quit rules, and the keys when `controls` is set.
+    void handleEvent(const SDL_Event& event);
+    // Hands every pending event to handleEvent.
+    void pollEvents();
+
 private:
     void renderRootGraph();
     bool pastEnd(float beat) const;
+    float applyEndRules(float beat);
+    void seekSeconds(double seconds);
+    void drawOverlays();
 
     PatchSet framePatches;
     Nodes::ExecutionContext frameContext;
+    std::optional<uint64_t> pausedAt_;  // the counter when the clock stopped
 };
 
 // The player from start-up to shutdown, in steps that a benchmark can also drive.

@@ -44,20 +44,3 @@ TEST(FrameClockTest, EventWatchOnlyReactsToGoingToTheBackground) {
     EXPECT_TRUE(quitRequested);
     quitRequested = false;
 }
-
-TEST(FrameClockTest, PolledQueueReportsQuitEvents) {
-    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0);
-    SDL_Event e{};
-    e.type = SDL_KEYUP;
-    e.key.keysym.sym = SDLK_a;
-    SDL_PushEvent(&e);
-    EXPECT_FALSE(pollQuitEvents());
-    e.key.keysym.sym = SDLK_ESCAPE;
-    SDL_PushEvent(&e);
-    e.key.keysym.sym = SDLK_a;
-    SDL_PushEvent(&e);
-    EXPECT_TRUE(pollQuitEvents());
-    EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0)
-        << "the events after the quit event are drained too";
-    SDL_QuitSubSystem(SDL_INIT_EVENTS);
-}

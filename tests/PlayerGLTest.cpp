@@ -281,3 +281,36 @@ TEST_F(LoadingScreenGLTest, EveryFrameStartsFromTheScreenRenderSize) {
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], gl_support::kSize);
 }
+
+// While a show is worked on, its end holds the picture instead of ending the show, and the L key's
+// eight bars go back to their start.
+TEST_F(LoadingScreenGLTest, FrameLoopHoldsAtTheEndAndRepeatsLoopedBars) {
+    Demo demo;
+    demo.bpm = 60.0f;
+    demo.beatOffset = 0.0f;
+    demo.endBeat = 40.0f;
+    FrameLoop loop;
+    loop.demo = &demo;
+    loop.window = SDL_GL_GetCurrentWindow();
+    loop.clock = BeatClock{0, 1000.0};
+    loop.readCounter = readSteppedCounter;
+    loop.holdAtEnd = true;
+    quitRequested = false;
+    steppedCounter = 31000;
+    loop.loopedBars = 0.0f;
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 31.0f);
+    steppedCounter += 1500;
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 0.0f) << "the end of the looped bars goes back to their start";
+    loop.loopedBars.reset();
+    steppedCounter += 45000;
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 40.0f);
+    EXPECT_TRUE(loop.paused());
+    steppedCounter += 5000;
+    loop.setPaused(false);
+    loop.frame();
+    EXPECT_FLOAT_EQ(currentBeat, 40.0f) << "going on past the end holds again";
+    EXPECT_FALSE(quitRequested);
+}
