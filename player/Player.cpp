@@ -227,6 +227,7 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     loop.startBeat = options.startBeat;
     loop.endBeat = options.endBeat;
     loop.loop = options.loop;
+    loop.controls = options.controls;
     audio::startMusic(demo->music, !contentFromExecutable, loop.startSeconds());
     loop.clock.frequency = double(SDL_GetPerformanceFrequency());
     loop.startClock();

@@ -13,6 +13,15 @@ namespace {
 
 constexpr int kLargestSize = 16384;
 
+const char* const kKeysHelp = R"(Keys while playing (a show started without arguments knows only Escape):
+  Space         pause, or go on (the music too)
+  Left, Right   one bar back or forward; with Shift, eight bars
+  Home          back to the --start beat (or beat 0)
+  L             loop the eight bars that hold the current beat, or end the loop
+  R             reload the project
+  F1            show or hide the heads-up display
+  Escape        quit, when released)";
+
 // "WxH" with both sides from 1 to the largest texture size any driver offers.
 std::string sizeRule(const std::string& text, int& width, int& height) {
     char tail = 0;
@@ -35,6 +44,7 @@ void addOptions(CLI::App& app, PlayerOptions& o, std::string& window, std::strin
     app.add_option("--size", size, "the recording's WIDTHxHEIGHT (default 1920x1080)");
     app.add_option("--fps", o.fps, "the recording's frames per second (default 60)");
     app.set_version_flag("--version", kPlayerVersion);
+    app.footer(kKeysHelp);
 }
 
 // The rules between options that CLI11's table does not express.
@@ -86,6 +96,7 @@ ParsedCommandLine parsePlayerOptions(const std::vector<std::string>& arguments) 
         result.text = licenceText();
         return result;
     }
+    result.options.controls = !arguments.empty();
     if (std::string fault = crossRules(result.options, window, size, app.count("--fps") > 0); !fault.empty()) {
         result.exitStatus = 1;
         result.text = "demoplayer: " + fault + " (see --help)\n";

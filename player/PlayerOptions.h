@@ -15,6 +15,7 @@ struct PlayerOptions {
     std::string framesDir;                    // a folder for numbered PNG frames and audio.wav
     int recordWidth = 1920, recordHeight = 1080;
     int fps = 60;
+    bool controls = false;  // the keys beyond Escape: on whenever the player got any argument
 
     bool recording() const { return !recordPath.empty() || !framesDir.empty(); }
 };

@@ -38,6 +38,8 @@ protected:
 }  // namespace
 
 TEST_F(FrameControlsTest, WithoutArgumentsOnlyEscapeActs) {
+    EXPECT_FALSE(parsePlayerOptions({}).options.controls);
+    EXPECT_TRUE(parsePlayerOptions({"--mute"}).options.controls);
     for (SDL_Keycode sym : {SDLK_SPACE, SDLK_RIGHT, SDLK_LEFT, SDLK_HOME, SDLK_l, SDLK_r, SDLK_F1})
         loop.handleEvent(key(sym));
     EXPECT_FLOAT_EQ(loop.beatNow(), 10.0f);

@@ -106,9 +106,11 @@ TEST(PlayerProcessGLTest, WithoutContentWritesErrorLog) {
 TEST(PlayerProcessGLTest, HelpAndUsageErrorsNeedNoDisplay) {
     ScratchDir dir("player-usage");
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, "--help", "-u DISPLAY"), 0);
-    EXPECT_NE(readText(dir.path() / "player.log").find("--window"), std::string::npos);
+    for (const char* listed : {"--window", "Shift", "F1", "Escape"})
+        EXPECT_NE(readText(dir.path() / "player.log").find(listed), std::string::npos) << listed;
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, "--licences", "-u DISPLAY"), 0);
-    for (const char* library : {"==== SDL_mixer ====", "==== FreeType ====", "==== tinygltf ====", "==== Duktape ===="})
+    for (const char* library : {"==== SDL_mixer ====", "==== FreeType ====", "==== tinygltf ====", "==== Duktape ====",
+                                "==== DejaVu fonts ===="})
         EXPECT_NE(readText(dir.path() / "player.log").find(library), std::string::npos) << library;
     for (const char* wrong : {"--window 640", "--fps 0 --record v.mp4", "--size 64x64", "missing.dat", "--bogus"}) {
         EXPECT_EQ(runPlayerIn(dir.path(), kPlayer, wrong, "-u DISPLAY"), 1) << wrong;
