@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "overlay/OverlayGL.h"
+#include "overlay/TextPanel.h"
 
 namespace overlay {
 
@@ -12,11 +12,6 @@ namespace overlay {
 // any window size: at most 8 lines, then "... and N more".
 class FindingsOverlay {
 public:
-    FindingsOverlay();
-    ~FindingsOverlay();
-    FindingsOverlay(const FindingsOverlay&) = delete;
-    FindingsOverlay& operator=(const FindingsOverlay&) = delete;
-
     void setLines(std::vector<std::string> lines);  // empty: nothing drawn
     bool empty() const;
     void draw(int windowWidth, int windowHeight);    // GL, after the show's frame
@@ -24,12 +19,8 @@ public:
     static constexpr size_t kShownLines = 8;
 
 private:
-    void renderBand(int windowWidth, int windowHeight);
-
     std::vector<std::string> lines_;
-    RectProgram program_;
-    uint32_t texture_ = 0;
-    int bandWidth_ = 0, bandHeight_ = 0;
+    TextPanel band_;
     int renderedFor_[2] = {0, 0};  // the window size the band was rendered for
     bool stale_ = true;
 };

@@ -13,6 +13,7 @@
 #include "nodes/NodesGL.h"
 #include "player/ContentLocation.h"
 #include "player/CrashExit.h"
+#include "frame/FrameTimes.h"
 #include "frame/GlFunctions.h"
 #include "player/LoadingScreen.h"
 #include "frame/Runtime.h"
@@ -127,12 +128,23 @@ int startDevices(Player& player, const PlayerOptions& options) {
 }  // namespace
 
 void FrameLoop::frame() {
+    measureFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float beat = applyEndRules(beatNow());
     pollEvents();
     draw(beat);
-    drawOverlays();
+    drawOverlays(beat);
     SDL_GL_SwapWindow(window);
+}
+
+// From the start of one frame to the start of the next: the time between them and the main
+// thread's processor time in them.
+void FrameLoop::measureFrame() {
+    const uint64_t now = readCounter();
+    const double cpu = threadCpuSeconds();
+    if (lastFrameCounter_) hud.addFrame(double(now - lastFrameCounter_) / clock.frequency, cpu - lastFrameCpu_);
+    lastFrameCounter_ = now;
+    lastFrameCpu_ = cpu;
 }
 
 // The end of the L key's bars goes back to their start; past the end beat the show starts again,
@@ -155,8 +167,9 @@ float FrameLoop::applyEndRules(float beat) {
     return beatNow();
 }
 
-void FrameLoop::drawOverlays() {
+void FrameLoop::drawOverlays(float beat) {
     if (!findings.empty()) findings.draw(screenSize.windowWidth, screenSize.windowHeight);
+    if (hudShown) hud.draw(screenSize.windowWidth, screenSize.windowHeight, beat, paused(), *demo);
 }
 
 void FrameLoop::draw(float beat) {

@@ -17,6 +17,7 @@
 #include "player/PlayerOptions.h"
 #include "frame/Runtime.h"
 #include "overlay/FindingsOverlay.h"
+#include "overlay/HeadsUpDisplay.h"
 #include "shaders/ShaderPatch.h"
 
 // The 1 x 1 white texture that scenes fall back to, made once the context is current.
@@ -46,6 +47,7 @@ struct FrameLoop {
     static constexpr float kBeatsPerBar = 4.0f;
     static constexpr float kLoopedBeats = 8 * kBeatsPerBar;
     std::optional<float> loopedBars;    // where the eight bars that the L key loops begin
+    overlay::HeadsUpDisplay hud;        // fed every frame, drawn while `hudShown`
     bool hudShown = false;
 
     void frame();
@@ -70,11 +72,14 @@ private:
     bool pastEnd(float beat) const;
     float applyEndRules(float beat);
     void seekSeconds(double seconds);
-    void drawOverlays();
+    void drawOverlays(float beat);
+    void measureFrame();
 
     PatchSet framePatches;
     Nodes::ExecutionContext frameContext;
     std::optional<uint64_t> pausedAt_;  // the counter when the clock stopped
+    uint64_t lastFrameCounter_ = 0;     // when the previous frame began, 0 before the first
+    double lastFrameCpu_ = 0.0;
 };
 
 // The player from start-up to shutdown, in steps that a benchmark can also drive.

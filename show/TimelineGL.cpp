@@ -5,8 +5,6 @@
 
 namespace {
 
-bool active(const Event& event, float x) { return event.start_beat <= x && x < event.end_beat; }
-
 // Each input is drawn to the screen and copied from there, which is what lets an input with
 // feedback see its own output of the previous frame.
 void prepareInputs(Effect& effect) {
@@ -40,11 +38,11 @@ Effect* Demo::renderTimeline(float beat) {
     const Texture& sound = soundTexture ? *soundTexture : noSound;
     if (soundTexture) audio::uploadSoundTexture(*soundTexture);
     for (auto& event : events) {
-        if (active(*event, beat)) prepare(*event, beat);
+        if (event->activeAt(beat)) prepare(*event, beat);
     }
     Effect* last = nullptr;
     for (auto& event : events) {
-        if (!event->visible || !active(*event, beat)) continue;
+        if (!event->visible || !event->activeAt(beat)) continue;
         if (Effect* drawn = event->render(sound, beat, nullptr)) last = drawn;
     }
     return last;

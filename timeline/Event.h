@@ -33,6 +33,9 @@ public:
     uint64_t refKey = 0;
     std::string refName;
 
+    // Whether the event plays at beat x: from its start beat up to, not including, its end beat.
+    bool activeAt(float x) const { return start_beat <= x && x < end_beat; }
+
     // The track of a name (a string or a DottedName), or null; looking never creates one.
     template <class Name>
     const Track* findTrack(const Name& trackName) const {
