@@ -11,6 +11,7 @@
 #include "audio/Audio.h"
 #include "audio/MixedSound.h"
 #include "content/AudioSample.h"
+#include "player/Player.h"
 #include "show/Demo.h"
 #include "tests/TestSupport.h"
 
@@ -229,6 +230,28 @@ TEST_F(AudioSdlTest, MusicLoopsOnlyWhenAsked) {
     audio::startMusic(demo.music, true);
     ASSERT_TRUE(mixFor(3 * kMusicFrames));
     EXPECT_EQ(Mix_PlayingMusic(), 1) << "looped music should still play";
+}
+
+// The frame loop's pause stops the music where it is; a seek plays it from there, even after it
+// ended, and keeps it paused while the clock is.
+TEST_F(AudioSdlTest, MusicFollowsPauseAndSeek) {
+    Demo demo;
+    demo.bpm = 600.0f;
+    constexpr long kMusicFrames = 44100 / 5;
+    demo.music = ByteBuffer(wavFile(44100, kMusicFrames));
+    FrameLoop loop;
+    loop.demo = &demo;
+    audio::startMusic(demo.music, false);
+    loop.setPaused(true);
+    EXPECT_EQ(Mix_PausedMusic(), 1);
+    loop.seek(1.0f);
+    EXPECT_EQ(Mix_PausedMusic(), 1) << "a seek keeps the pause";
+    loop.setPaused(false);
+    EXPECT_EQ(Mix_PausedMusic(), 0);
+    ASSERT_TRUE(mixFor(3 * kMusicFrames));
+    ASSERT_EQ(Mix_PlayingMusic(), 0);
+    loop.seek(0.0f);
+    EXPECT_EQ(Mix_PlayingMusic(), 1) << "seeking back plays the ended music again";
 }
 
 TEST_F(AudioSdlTest, CaptureSeesTheFinalMix) {
