@@ -49,10 +49,13 @@ GLuint linkProgram(const char* fragmentSource) {
     return 0;
 }
 
+// The player ends its context before its frame loop goes; what was made in it went with it.
+bool contextCurrent() { return SDL_GL_GetCurrentContext() != nullptr; }
+
 }  // namespace
 
 RectProgram::~RectProgram() {
-    // Outlived by the context in tests that make and drop contexts: only free what was made.
+    if (!contextCurrent()) return;
     if (program_) glDeleteProgram(program_);
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
 }
@@ -98,7 +101,7 @@ uint32_t uploadSurface(const SDL_Surface& surface, uint32_t texture) {
 }
 
 void deleteTexture(uint32_t& texture) {
-    if (texture) glDeleteTextures(1, &texture);
+    if (texture && contextCurrent()) glDeleteTextures(1, &texture);
     texture = 0;
 }
 
