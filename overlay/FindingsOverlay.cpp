@@ -10,20 +10,12 @@ namespace {
 // A message may quote content of any length; no window shows more than this of one line.
 constexpr size_t kLongestLine = 400;
 
-// Cut at a character boundary, so that the font never sees half a UTF-8 sequence.
-std::string cutLine(const std::string& line) {
-    if (line.size() <= kLongestLine) return line;
-    size_t end = kLongestLine;
-    while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
-    return line.substr(0, end) + "...";
-}
-
 }  // namespace
 
 std::vector<std::string> shownLines(const std::vector<std::string>& lines) {
     std::vector<std::string> shown;
     const size_t count = std::min(lines.size(), FindingsOverlay::kShownLines);
-    for (size_t i = 0; i < count; ++i) shown.push_back(cutLine(lines[i]));
+    for (size_t i = 0; i < count; ++i) shown.push_back(cutText(lines[i], kLongestLine));
     if (lines.size() > count) shown.push_back("... and " + std::to_string(lines.size() - count) + " more");
     return shown;
 }

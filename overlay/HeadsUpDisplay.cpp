@@ -47,7 +47,7 @@ std::string activeEvents(float beat, const Demo& demo) {
     for (const auto& event : demo.events) {
         if (!event || !event->activeAt(beat)) continue;
         if (++count > kListedEvents) continue;
-        listed += (count > 1 ? ", " : "") + (event->name.empty() ? "(unnamed)" : event->name.substr(0, kLongestName));
+        listed += (count > 1 ? ", " : "") + (event->name.empty() ? "(unnamed)" : cutText(event->name, kLongestName));
     }
     if (count == 0) return "events: none";
     if (count > kListedEvents) listed += " and " + std::to_string(count - kListedEvents) + " more";

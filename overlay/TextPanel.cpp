@@ -19,6 +19,13 @@ void main() { colour = texture(panel, uv); }
 
 }  // namespace
 
+std::string cutText(const std::string& text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end) + "...";
+}
+
 TextPanel::TextPanel() : program_(kPanelFragment) {}
 
 TextPanel::~TextPanel() { deleteTexture(texture_); }

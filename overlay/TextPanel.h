@@ -29,4 +29,8 @@ private:
     uint32_t texture_ = 0;
 };
 
+// The text cut to at most `maxBytes` at a character boundary, with "..." when cut: content may hold
+// text of any length, and the font must never see half a UTF-8 sequence.
+std::string cutText(const std::string& text, size_t maxBytes);
+
 }  // namespace overlay
