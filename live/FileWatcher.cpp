@@ -71,15 +71,28 @@ void FileWatcher::watch(const std::vector<fs::path>& files) {
 
 // Watches the folder of every file, drops the watches no file needs any more, and counts a file
 // that appeared or vanished with a folder (before its own events could be seen) as changed.
+// A file that is a symbolic link is saved where it points: that folder is watched too.
 void FileWatcher::placeWatches() {
     std::map<int, fs::path> placed;
-    for (auto& [file, state] : files_) {
+    auto watchFolderOf = [&](const fs::path& file) {
         const fs::path folder = existingFolderOf(file);
         const int wd = inotify_add_watch(fd_, folder.c_str(), kFolderEvents);
         if (wd >= 0)
             placed[wd] = folder;
         else
             std::fprintf(stderr, "Cannot watch %s: %s\n", folder.c_str(), std::strerror(errno));
+    };
+    linkTargets_.clear();
+    for (auto& [file, state] : files_) {
+        watchFolderOf(file);
+        std::error_code error;
+        if (fs::is_symlink(file, error)) {
+            const fs::path target = fs::canonical(file, error);
+            if (!error && target != file) {
+                linkTargets_[target] = file;
+                watchFolderOf(target);
+            }
+        }
         const bool exists = isRegularFile(file);
         if (exists != state.exists) state = {exists, true, false, Clock::now(), state.given};
     }
@@ -126,10 +139,12 @@ void FileWatcher::readEvents() {
                 continue;
             }
             if (event->len == 0) continue;
-            const fs::path path = folder->second / event->name;
-            if (auto file = files_.find(path); file != files_.end())
+            fs::path path = folder->second / event->name;
+            if (auto link = linkTargets_.find(path); link != linkTargets_.end()) path = link->second;
+            if (auto file = files_.find(path); file != files_.end()) {
                 noteFileEvent(file->second, event->mask);
-            else if ((event->mask & IN_ISDIR) && isAncestorOfWatched(path))
+                regroup |= (event->mask & (IN_CREATE | IN_MOVED_TO)) != 0;  // perhaps a link, perhaps no longer
+            } else if ((event->mask & IN_ISDIR) && isAncestorOfWatched(path))
                 regroup = true;
         }
     }

@@ -45,6 +45,7 @@ private:
     int fd_ = -1;
     std::map<std::filesystem::path, FileState> files_;  // by absolute, normalised path
     std::map<int, std::filesystem::path> folders_;  // watch descriptor -> folder
+    std::map<std::filesystem::path, std::filesystem::path> linkTargets_;  // where a linked file points -> the link
 };
 
 }  // namespace live
