@@ -13,6 +13,10 @@ namespace content {
 // when the declared length exceeds maxLength. Input that ends early leaves a zero-filled tail.
 std::string decompress(const uint8_t* data, size_t length,
                        uint64_t maxLength = std::numeric_limits<uint64_t>::max());
+// The same into out, resized to the declared length; a buffer reused at that length is not
+// cleared or reallocated first.
+void decompressInto(const uint8_t* data, size_t length, std::string& out,
+                    uint64_t maxLength = std::numeric_limits<uint64_t>::max());
 
 // The declared uncompressed length, or nothing usable (returns false) when the varint is cut off.
 bool peekUncompressedLength(const uint8_t* data, size_t length, uint64_t& out);

@@ -45,6 +45,18 @@ TEST(CodecTest, DecodesHandWrittenPackets) {
     EXPECT_EQ(decode({1, 3, 'q', 99, 98}), "q");
 }
 
+// Copies run ahead of the packets in 16-byte steps; what they leave past the last packet, and
+// whatever a reused buffer held, must not show through the zero tail of a cut-off input.
+TEST(CodecTest, CutOffInputLeavesZerosInAReusedBuffer) {
+    std::vector<uint8_t> bytes = {64, 16 << 1 | 1};
+    for (char c = 'a'; c <= 'p'; ++c) bytes.push_back(uint8_t(c));
+    bytes.insert(bytes.end(), {0x80 | 2, 2});  // a match of distance 16 and length 5
+    std::string out(64, 'X');
+    decompressInto(bytes.data(), bytes.size(), out);
+    EXPECT_EQ(out, "abcdefghijklmnopabcde" + std::string(43, '\0'));
+    EXPECT_EQ(decode(bytes), out);
+}
+
 TEST(CodecTest, RejectsPacketsOutsideTheOutput) {
     auto malformed = [](std::vector<uint8_t> bytes) {
         try {
