@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <vector>
 
+#include <glm/gtc/matrix_transform.hpp>
+
 #include "bench/AllocationCounter.h"
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
@@ -152,6 +154,33 @@ void BM_BareDrawCalls(benchmark::State& state) {
     glBindVertexArray(0);
 }
 BENCHMARK(BM_BareDrawCalls);
+
+// The baseline's draws, each after one matrix upload: the least that drawing nodes that move
+// apart costs the GL driver (llvmpipe validates and copies the program's uniforms at every draw
+// that follows a change), and so the floor under the scene render's ratio.
+void BM_DrawCallsAfterMatrixUpload(benchmark::State& state) {
+    window();
+    static HundredNodes model;
+    smallTarget();
+    glUseProgram(model.program->program);
+    glBindVertexArray(model.model->vertex_arrays[0]);
+    const PrimitiveDraw& draw = model.model->primitive_draws[0];
+    const void* offset = reinterpret_cast<const void*>(uintptr_t(draw.index_offset));
+    const GLint at = glGetUniformLocation(model.program->program, "uModelViewProjMatrix");
+    std::vector<glm::mat4> matrices;
+    for (int i = 0; i < 110; ++i)
+        matrices.push_back(glm::scale(glm::translate(glm::mat4(1.0f), {i % 10 * 0.2f - 0.9f, i / 10 * 0.2f - 0.9f, 0}),
+                                      glm::vec3(0.05f)));
+    for (auto _ : state) {
+        for (const glm::mat4& m : matrices) {
+            glUniformMatrix4fv(at, 1, GL_FALSE, &m[0][0]);
+            glDrawElements(GLenum(draw.mode), draw.count, draw.index_type, offset);
+        }
+        glFlush();
+    }
+    glBindVertexArray(0);
+}
+BENCHMARK(BM_DrawCallsAfterMatrixUpload);
 
 // The example show loaded as the player loads it, but into this context.
 Demo& exampleShow() {

@@ -1,6 +1,9 @@
 #include <GL/glew.h>
 
+#include <array>
 #include <iostream>
+#include <iterator>
+#include <map>
 
 #include <tiny_gltf.h>
 
@@ -77,6 +80,43 @@ void setAttributes(const Model& model, const tinygltf::Primitive& primitive) {
     }
 }
 
+// What a vertex array holds for a primitive: the accessor of each attribute slot and the buffer
+// of its indices (-1 for none). The index offset is the draw's, not the array's.
+using VertexLayout = std::array<int, std::size(kAttributes) + 1>;
+
+VertexLayout layoutOf(const tinygltf::Model& gltf, const tinygltf::Primitive& primitive) {
+    VertexLayout layout;
+    for (size_t i = 0; i < std::size(kAttributes); ++i) {
+        auto found = primitive.attributes.find(kAttributes[i].name);
+        layout[i] = found == primitive.attributes.end() ? -1 : found->second;
+    }
+    layout.back() = primitive.indices >= 0
+                        ? gltf.bufferViews[size_t(gltf.accessors[size_t(primitive.indices)].bufferView)].buffer
+                        : -1;
+    return layout;
+}
+
+// Primitives of the same layout share one vertex array, so that drawing one after another
+// changes no vertex state; undrawable ones get an empty array of their own.
+void makeVertexArrays(Model& model) {
+    std::map<VertexLayout, GLuint> made;
+    for (const tinygltf::Mesh& mesh : model.gltf->meshes) {
+        model.mesh_vertex_arrays.emplace_back(int32_t(model.vertex_arrays.size()), int32_t(mesh.primitives.size()));
+        for (const tinygltf::Primitive& primitive : mesh.primitives) {
+            const bool drawable = model.primitive_draws[model.vertex_arrays.size()].drawable;
+            GLuint* shared = drawable ? &made[layoutOf(*model.gltf, primitive)] : nullptr;
+            GLuint name = shared ? *shared : 0;
+            if (name == 0) {
+                glGenVertexArrays(1, &name);
+                glBindVertexArray(name);
+                if (shared) setAttributes(model, primitive), *shared = name;
+            }
+            model.vertex_arrays.push_back(name);
+        }
+    }
+    glBindVertexArray(0);
+}
+
 }  // namespace
 
 void Model::upload() {
@@ -95,18 +135,7 @@ void Model::upload() {
     }
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     check();
-    for (const tinygltf::Mesh& mesh : gltf->meshes) {
-        const size_t first = vertex_arrays.size();
-        mesh_vertex_arrays.emplace_back(int32_t(first), int32_t(mesh.primitives.size()));
-        vertex_arrays.resize(first + mesh.primitives.size());
-        glGenVertexArrays(GLsizei(mesh.primitives.size()), vertex_arrays.data() + first);
-        for (size_t p = 0; p < mesh.primitives.size(); ++p) {
-            glBindVertexArray(vertex_arrays[first + p]);
-            // Only checked primitives get attributes: the others are never drawn.
-            if (primitive_draws[first + p].drawable) setAttributes(*this, mesh.primitives[p]);
-        }
-    }
-    glBindVertexArray(0);
+    makeVertexArrays(*this);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     std::clog << "Number of VAOs: " << vertex_arrays.size() << std::endl;
     Animation::setUp(*this);

@@ -44,6 +44,10 @@ struct Uniforms {
     void matrix(Uniform u, const glm::mat4& m) const {
         if (at(u) != -1) glUniformMatrix4fv(at(u), 1, GL_FALSE, &m[0][0]);
     }
+    // a x b, multiplied only for a program that has the uniform.
+    void product(Uniform u, const glm::mat4& a, const glm::mat4& b) const {
+        if (at(u) != -1) matrix(u, a * b);
+    }
     void vec3(Uniform u, float x, float y, float z) const {
         if (at(u) != -1) glUniform3f(at(u), x, y, z);
     }
@@ -69,8 +73,8 @@ struct Frame {
     bool shadowPass;
     int32_t instance;
     GLuint boundVertexArray = 0;
-    // The material whose uniforms, textures and GL state are in place; kNoneApplied after
-    // anything else changed that state.
+    // The material whose uniforms, textures and GL state are in place; kNoneApplied before the
+    // first.
     int32_t appliedMaterial = kNoneApplied;
 };
 
@@ -229,10 +233,10 @@ void drawPrimitive(Frame& f, int32_t mesh, int32_t primitive) {
 void drawItem(Frame& f, const DrawItem& item, bool blended) {
     if (f.shadowPass && item.noShadow) return;
     const Uniforms& u = f.uniforms;
-    u.matrix(uModelViewProjMatrix, f.viewProjection * item.global);
+    u.product(uModelViewProjMatrix, f.viewProjection, item.global);
     u.matrix(uModelMatrix, item.global);
-    u.matrix(uModelViewMatrix, f.view * item.global);
-    u.matrix(uLightMVPMatrix, f.lightViewProjection * item.global);
+    u.product(uModelViewMatrix, f.view, item.global);
+    u.product(uLightMVPMatrix, f.lightViewProjection, item.global);
     if (f.program.locations.nodeIdx != -1) glUniform1i(f.program.locations.nodeIdx, item.node);
     u.integer(uTag, item.tag);
     u.integer(uInstance, f.instance);
@@ -249,11 +253,12 @@ void drawItem(Frame& f, const DrawItem& item, bool blended) {
         }
         if (blended) {
             // Back faces first, then front faces, so a closed transparent shape blends in order.
+            // Culling is all a blended draw leaves changed, and only blended draws (which set it
+            // themselves) share a blended material: the material stays applied.
             glEnable(GL_CULL_FACE);
             glCullFace(GL_FRONT);
             drawPrimitive(f, item.mesh, int32_t(p));
             glCullFace(GL_BACK);
-            f.appliedMaterial = kNoneApplied;  // culling is no longer the material's
         }
         drawPrimitive(f, item.mesh, int32_t(p));
     }

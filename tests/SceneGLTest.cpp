@@ -243,6 +243,21 @@ TEST_F(SceneGLTest, BlendedNodesDrawAfterOpaqueOnesFarthestFirst) {
     EXPECT_TRUE(depthWrites) << "depth writes restored";
 }
 
+// Two quads of one blended material before an opaque blue cube: the material is applied once and
+// stays in place for the second quad, and the quads, made of the same accessors, share one
+// vertex array that the cube does not.
+TEST_F(SceneGLTest, NodesOfOneMaterialAndLayoutShareItsStateAndVertexArray) {
+    TestScene s(scene_models::glb({{.base = {0.5f, 0, 0, 0.5f}, .alphaMode = "BLEND"}, {.base = {0, 0, 1, 1}}},
+                                  {{.translation = {0, 0, 0}, .material = 0},
+                                   {.translation = {0, 0, -1}, .material = 0},
+                                   {.cube = true, .translation = {0, 0, -4}, .scale = 2, .material = 1}}));
+    EXPECT_EQ(s.model->vertex_arrays[0], s.model->vertex_arrays[1]);
+    EXPECT_NE(s.model->vertex_arrays[0], s.model->vertex_arrays[2]);
+    auto program = sceneProgram("colour = uBaseColorFactor;");
+    s.draw(*program);
+    expectPixelNear(readPixel(32, 32), {191, 0, 64, 255}, 3);
+}
+
 // Seen from above: a ground quad and, 2 units over it, an occluder (tag 1) that only the shadow
 // pass draws. The light looks straight down, so the ground's middle is in the occluder's shadow.
 struct ShadowScene : TestScene {
