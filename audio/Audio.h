@@ -21,6 +21,8 @@ const DeviceSpec& deviceSpec();
 // Opens the device at a rate, 16-bit stereo, 1024-frame chunks; false when SDL_mixer refuses
 // (SDL's error is printed).
 bool openDevice(int32_t frequency);
+// The same without the message.
+bool openDeviceQuietly(int32_t frequency);
 void closeDevice();
 
 // Plays the show's music (nothing when it has none), looped forever or once, from a point in

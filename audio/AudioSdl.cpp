@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "audio/MixedSound.h"
 #include "content/AudioSample.h"
@@ -95,11 +96,14 @@ SoundCapture& mixedSound() {
 const DeviceSpec& deviceSpec() { return device; }
 
 bool openDevice(int32_t frequency) {
+    if (openDeviceQuietly(frequency)) return true;
+    std::printf("Mix_OpenAudio: %s\n", Mix_GetError());
+    return false;
+}
+
+bool openDeviceQuietly(int32_t frequency) {
     closeDevice();  // SDL_mixer would otherwise only count the open and keep the old rate
-    if (Mix_OpenAudio(frequency, AUDIO_S16LSB, 2, 1024) == -1) {
-        std::printf("Mix_OpenAudio: %s\n", Mix_GetError());
-        return false;
-    }
+    if (Mix_OpenAudio(frequency, AUDIO_S16LSB, 2, 1024) == -1) return false;
     int queriedFrequency = 0;
     int queriedChannels = 0;
     Uint16 queriedFormat = 0;
@@ -167,24 +171,27 @@ int32_t soundLevel() { return mixedSound().latest().level; }
 
 }  // namespace audio
 
-void AudioSample::decode() {
+void AudioSample::decode() { std::fputs(decodeSilently().c_str(), stderr); }
+
+std::string AudioSample::decodeSilently() {
     if (chunk) Mix_FreeChunk(chunk);
     chunk = nullptr;
     durationMs = 0;
-    if (!bytes.present() || bytes.length == 0) return;
+    if (!bytes.present() || bytes.length == 0) return {};
     if (!audio::endsWithItsData(bytes)) {
-        if (!refused)
-            std::fprintf(stderr, "Sample %s is left out: only WAV, AIFF, VOC, Ogg, FLAC and MP3 files are samples "
-                                 "(a module belongs in the music)\n", name.c_str());
+        const bool first = !refused;
         refused = true;
-        return;
+        if (!first) return {};
+        return "Sample " + name + " is left out: only WAV, AIFF, VOC, Ogg, FLAC and MP3 files are samples "
+               "(a module belongs in the music)\n";
     }
     SDL_RWops* stream = audio::memoryStream(bytes);
-    if (!stream) return;
+    if (!stream) return {};
     chunk = Mix_LoadWAV_RW(stream, 1);
     const audio::DeviceSpec& device = audio::deviceSpec();
-    if (!chunk || device.channels <= 0 || device.frequency <= 0) return;
+    if (!chunk || device.channels <= 0 || device.frequency <= 0) return {};
     // 500 = 1000 ms over the 2 bytes of a 16-bit value.
     durationMs = static_cast<int32_t>(static_cast<uint64_t>(chunk->alen) * 500 / device.channels /
                                       device.frequency);
+    return {};
 }

@@ -20,6 +20,9 @@ public:
 
     // Audio side (AudioSdl.cpp): decode for the device as it runs now, and its duration.
     void decode();
+    // decode() without printing, for another thread while the device stays open: returns what
+    // decode() would print (standard error), or nothing.
+    std::string decodeSilently();
 
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;

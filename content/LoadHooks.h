@@ -21,6 +21,9 @@ public:
     virtual void sampleRead(AudioSample&) {}
     virtual void fontRead(Font&) {}
     virtual void modelRead(Model&) {}
+    // After the counted lists, before references are resolved: what the calls above began is
+    // complete from here on.
+    virtual void recordsRead() {}
     // After references are resolved: the font texture's surface and GL texture.
     virtual void fontTextureResolved(FontTexture&) {}
     // After references are resolved: the effect's quad and frame buffer.

@@ -1,6 +1,7 @@
 // An image carried as its encoded file; the GPU side decodes and uploads it after reading.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "content/ByteBuffer.h"
@@ -25,6 +26,10 @@ public:
     // size 0 x 0 when they cannot be decoded or their header's size is refused by the image
     // limits), or make a blank transparent texture of a size.
     void upload();
+    // upload() in two steps: decode needs no GL and may run on another thread (one texture at a
+    // time, after rememberMaxTextureSize); the step it returns makes the GL texture and prints
+    // what the decode found, on the GL thread.
+    std::function<void()> decode();
     void makeBlank(int32_t width, int32_t height);
 
     content::Json toJson(const content::JsonFiles& files) const override;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,12 +52,11 @@ SDL_Surface* decodeImage(const ByteBuffer& image, const std::string& path) {
 
 // The size is taken from the header where the format has one, so that an image too large is
 // refused before its pixels are made; other formats are judged by their decoded size.
-void Texture::upload() {
+std::function<void()> Texture::decode() {
     glName = 0;
     width = 0;
     height = 0;
     budget.release();
-    rememberMaxTextureSize();
     int64_t headerWidth = 0, headerHeight = 0;
     std::string refused;
     const bool sized = image.present() && content::imageHeaderSize(image.begin(), size_t(image.length), headerWidth, headerHeight);
@@ -64,26 +64,30 @@ void Texture::upload() {
     SDL_Surface* decoded = refused.empty() ? decodeImage(image, name) : nullptr;
     if (decoded && !sized) refused = budget.reserve(decoded->w, decoded->h);
     if (!refused.empty()) {
-        std::printf("Texture %s: the image %s; not loaded\n", name.c_str(), refused.c_str());
         SDL_FreeSurface(decoded);
         budget.release();
-        return;
+        return [this, refused] { std::printf("Texture %s: the image %s; not loaded\n", name.c_str(), refused.c_str()); };
     }
     if (!decoded) {
         budget.release();
-        return;
+        return [] {};
     }
     // Blitting onto an RGBA surface turns every source format (palette, grey, RGB) into the
     // one layout GL receives.
-    SDL_Surface* rgba = createRgbaSurface(decoded->w, decoded->h);
-    if (rgba) {
-        SDL_UpperBlit(decoded, nullptr, rgba, nullptr);
-        width = decoded->w;
-        height = decoded->h;
-        glName = createTexture2D(width, height, rgba->pixels, GL_CLAMP_TO_EDGE);
-        SDL_FreeSurface(rgba);
-    }
+    std::shared_ptr<SDL_Surface> rgba(createRgbaSurface(decoded->w, decoded->h), SDL_FreeSurface);
+    if (rgba) SDL_UpperBlit(decoded, nullptr, rgba.get(), nullptr);
     SDL_FreeSurface(decoded);
+    if (!rgba) return [] {};
+    return [this, rgba] {
+        width = rgba->w;
+        height = rgba->h;
+        glName = createTexture2D(width, height, rgba->pixels, GL_CLAMP_TO_EDGE);
+    };
+}
+
+void Texture::upload() {
+    rememberMaxTextureSize();
+    decode()();
 }
 
 void Texture::makeBlank(int32_t blankWidth, int32_t blankHeight) {

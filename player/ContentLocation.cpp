@@ -1,11 +1,10 @@
 #include "player/ContentLocation.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
-#include "content/BlockFile.h"
 #include "content/ContentError.h"
 #include "show/Demo.h"
 #include "player/CrashExit.h"
@@ -14,9 +13,11 @@
 
 namespace {
 
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-File open(const std::string& path) { return File(std::fopen(path.c_str(), "rb"), std::fclose); }
+ContentBlock open(const std::string& path) {
+    ContentBlock block;
+    block.file.reset(std::fopen(path.c_str(), "rb"));
+    return block;
+}
 
 [[noreturn]] void noContent() {
     const char* message = "Cannot find DEMO in executable. Please follow the instructions in Glimmerdeck.\n";
@@ -28,65 +29,76 @@ File open(const std::string& path) { return File(std::fopen(path.c_str(), "rb"),
     std::exit(1);
 }
 
-std::unique_ptr<Demo> readBlock(std::FILE* file, const content::BlockLocation& where, LoadingScreen* screen) {
-    PlayerHooks hooks(screen);
-    auto demo = std::make_unique<Demo>(hooks);
+bool hasTrailer(ContentBlock& block) {
     try {
-        std::fseek(file, long(where.offset), SEEK_SET);
-        content::BinaryReader in(file, where.size);
-        demo->readBinary(in);
-        const std::string fault = demo->timingFault();
-        if (!fault.empty()) throw content::ContentError("Corrupt content block: " + fault);
-    } catch (const content::ContentError& e) {
-        crashExit(e.what());
-    }
-    demo->hooks = &content::LoadHooks::none();
-    return demo;
-}
-
-bool hasTrailer(std::FILE* executable, content::BlockLocation& where) {
-    try {
-        return executable && content::findTrailer(executable, where);
+        return block.file && content::findTrailer(block.file.get(), block.where);
     } catch (const content::ContentError& e) {
         crashExit(e.what());
     }
 }
 
 // A file named on the command line: a show executable when it ends in a trailer, else a block.
-std::unique_ptr<Demo> readNamedContent(const std::string& contentPath, LoadingScreen* screen) {
-    File file = open(contentPath);
-    if (!file) {
+ContentBlock locateNamedContent(const std::string& contentPath) {
+    ContentBlock block = open(contentPath);
+    if (!block.file) {
         std::fprintf(stderr, "Cannot open the content %s: %s\n", contentPath.c_str(), std::strerror(errno));
         std::exit(1);
     }
-    content::BlockLocation where;
-    if (hasTrailer(file.get(), where)) {
-        contentFromExecutable = true;
-        return readBlock(file.get(), where, screen);
-    }
-    return readBlock(file.get(), content::wholeFile(file.get()), screen);
+    if (hasTrailer(block)) contentFromExecutable = true;
+    else block.where = content::wholeFile(block.file.get());
+    return block;
 }
 
-std::unique_ptr<Demo> searchContent(const std::string& executablePath, LoadingScreen* screen) {
-    File executable = open(executablePath);
-    File contentFile = open("content.dat");
-    content::BlockLocation where;
-    if (hasTrailer(executable.get(), where)) {
+ContentBlock searchContent(const std::string& executablePath) {
+    ContentBlock executable = open(executablePath);
+    ContentBlock contentFile = open("content.dat");
+    if (hasTrailer(executable)) {
         contentFromExecutable = true;
-        return readBlock(executable.get(), where, screen);
+        return executable;
     }
-    if (contentFile) return readBlock(contentFile.get(), content::wholeFile(contentFile.get()), screen);
-    noContent();
+    if (!contentFile.file) noContent();
+    contentFile.where = content::wholeFile(contentFile.file.get());
+    return contentFile;
 }
 
 }  // namespace
 
-std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, const std::string& contentPath,
-                                           LoadingScreen* screen) {
-    std::unique_ptr<Demo> demo =
-        contentPath.empty() ? searchContent(executablePath, screen) : readNamedContent(contentPath, screen);
+ContentBlock locateContent(const std::string& executablePath, const std::string& contentPath) {
+    return contentPath.empty() ? searchContent(executablePath) : locateNamedContent(contentPath);
+}
+
+std::optional<int32_t> peekSampleRate(const ContentBlock& block) {
+    uint8_t bytes[4];
+    if (block.where.size < sizeof bytes || block.where.offset + block.where.size > uint64_t(LONG_MAX)) return {};
+    if (std::fseek(block.file.get(), long(block.where.offset + block.where.size - sizeof bytes), SEEK_SET) != 0 ||
+        std::fread(bytes, 1, sizeof bytes, block.file.get()) != sizeof bytes)
+        return {};
+    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
+}
+
+// Decoding still under way when the block turns out damaged is dropped before the process ends.
+std::unique_ptr<Demo> readContent(ContentBlock& block, LoadingScreen* screen) {
+    PlayerHooks hooks(screen);
+    auto demo = std::make_unique<Demo>(hooks);
+    try {
+        std::fseek(block.file.get(), long(block.where.offset), SEEK_SET);
+        content::BinaryReader in(block.file.get(), block.where.size);
+        demo->readBinary(in);
+        const std::string fault = demo->timingFault();
+        if (!fault.empty()) throw content::ContentError("Corrupt content block: " + fault);
+    } catch (const content::ContentError& e) {
+        hooks.cancel();
+        crashExit(e.what());
+    }
+    demo->hooks = &content::LoadHooks::none();
     // Programs resolve their includes against the show only once it is complete.
     showPrograms = &demo->shaders;
     demo->postLoad();
     return demo;
+}
+
+std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, const std::string& contentPath,
+                                           LoadingScreen* screen) {
+    ContentBlock block = locateContent(executablePath, contentPath);
+    return readContent(block, screen);
 }

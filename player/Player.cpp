@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "audio/Audio.h"
 #include "show/Demo.h"
@@ -85,9 +86,9 @@ void makeDefaultWhiteTexture() {
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
-// Samples were decoded for the loading device; decode them again for the show's rate so they
-// keep their pitch and their durations.
-bool reopenAudio(Demo& demo) {
+// Samples decoded for another rate than the show's are decoded again for it.
+bool reopenAudio(Demo& demo, int32_t deviceRate) {
+    if (deviceRate == demo.musicSampleRate) return true;
     audio::closeDevice();
     if (!audio::openDevice(demo.musicSampleRate)) return false;
     for (auto& sample : demo.audioSamples) sample->decode();
@@ -95,6 +96,19 @@ bool reopenAudio(Demo& demo) {
 }
 
 namespace {
+
+constexpr int32_t kLoadingRate = 44100;
+
+// The device runs at the loading rate until the show's rate is known. Read ahead from the block,
+// that rate lets samples be decoded once, while the show is read, at the rate they play at. A
+// rate the device refuses leaves it at the loading rate, and is tried once more when the show
+// has been read, which then ends the player as before. Returns the rate opened, 0 for none.
+int32_t openAudioAhead(const ContentBlock& block) {
+    const std::optional<int32_t> rate = peekSampleRate(block);
+    if (!rate || *rate == kLoadingRate) return kLoadingRate;
+    if (audio::openDeviceQuietly(*rate)) return *rate;
+    return audio::openDevice(kLoadingRate) ? kLoadingRate : 0;
+}
 
 void discardEvents() {
     SDL_Event event;
@@ -122,7 +136,7 @@ int startDevices(Player& player, const PlayerOptions& options) {
         std::printf("Cannot open the window: %s\n", SDL_GetError());
         return 1;
     }
-    return audio::openDevice(44100) ? 0 : -1;
+    return audio::openDevice(kLoadingRate) ? 0 : -1;
 }
 
 }  // namespace
@@ -226,13 +240,16 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     fallbackGraph = Nodes::makeFallbackRootGraph(Nodes::catalogue());
     rootGraph = fallbackGraph.get();
     screen = std::make_unique<LoadingScreen>(window, context);
-    demo = locateAndReadContent(executablePath, options.content, screen.get());
+    ContentBlock block = locateContent(executablePath, options.content);
+    const int32_t deviceRate = openAudioAhead(block);
+    if (deviceRate == 0) return -1;
+    demo = readContent(block, screen.get());
     if (demo->rootGraph()) rootGraph = demo->rootGraph();
-    if (!reopenAudio(*demo)) return -1;
+    if (!reopenAudio(*demo, deviceRate)) return -1;
     makeDefaultWhiteTexture();
     screen->finish(demo->total, contentFromExecutable);
     SDL_GL_SetSwapInterval(1);
-    for (auto& effect : demo->effects) effect->render({}, false);
+    demo->renderEffectsOnce();
 
     loop.demo = demo.get();
     loop.window = window;

@@ -22,8 +22,9 @@
 
 // The 1 x 1 white texture that scenes fall back to, made once the context is current.
 void makeDefaultWhiteTexture();
-// Reopens the audio device at the show's music rate and decodes the samples again for it.
-bool reopenAudio(Demo& demo);
+// Reopens the audio device at the show's music rate, unless it already runs at it (it was opened
+// at deviceRate), and then decodes the samples again for it.
+bool reopenAudio(Demo& demo, int32_t deviceRate);
 
 // Runs the whole show; returns the process exit status.
 int runPlayer(const std::string& executablePath, const PlayerOptions& options = {});

@@ -71,7 +71,7 @@ void RecordSession::loadShow(const std::string& executablePath, const PlayerOpti
     demo_ = locateAndReadContent(executablePath, options.content, nullptr);
     if (demo_->rootGraph()) rootGraph = demo_->rootGraph();
     makeDefaultWhiteTexture();
-    for (auto& effect : demo_->effects) effect->render({}, false);
+    demo_->renderEffectsOnce();
     loop_.demo = demo_.get();
     loop_.window = gl_.window;
     loop_.screenSize = renderSize;

@@ -27,10 +27,16 @@ std::string refusal(const std::string& name, const uint8_t* bytes, uint64_t leng
     return nested.empty() ? "" : "Model " + name + ": " + nested + "; not loaded";
 }
 
+std::string diagnosticsText(const std::string& warn, const std::string& err, bool ok) {
+    std::string text;
+    if (!warn.empty()) text += "Warn: " + warn + "\n";
+    if (!err.empty()) text += "Err: " + err + "\n";
+    if (!ok) text += "Failed to parse glTF\n";
+    return text;
+}
+
 void printDiagnostics(const std::string& warn, const std::string& err, bool ok) {
-    if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
-    if (!err.empty()) std::printf("Err: %s\n", err.c_str());
-    if (!ok) std::printf("Failed to parse glTF\n");
+    std::fputs(diagnosticsText(warn, err, ok).c_str(), stdout);
 }
 
 // Embeds every decoded image as PNG whatever its file extension was: the library's own writer
@@ -82,6 +88,13 @@ std::string Model::storedName() const {
 }
 
 bool Model::parse() {
+    std::string diagnostics;
+    const bool ok = parse(diagnostics);
+    std::fputs(diagnostics.c_str(), stdout);
+    return ok;
+}
+
+bool Model::parse(std::string& diagnostics) {
     gltf = std::make_shared<tinygltf::Model>();
     image_budget.clear();
     tinygltf::TinyGLTF loader;
@@ -90,7 +103,7 @@ bool Model::parse() {
     std::string warn, err = refusal(name, buffer.begin(), buffer.length);
     bool ok = err.empty() &&
               loader.LoadBinaryFromMemory(gltf.get(), &err, &warn, buffer.begin(), unsigned(buffer.length), "resources");
-    printDiagnostics(warn, err, ok);
+    diagnostics = diagnosticsText(warn, err, ok);
     return ok;
 }
 

@@ -1,6 +1,7 @@
 // A glTF model carried as GLB bytes. This file holds the record and its parsing; GPU upload and
 // drawing live in the GPU side.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -77,6 +78,8 @@ public:
     // Refuses JSON nested deeper than gltf_guards::kMaxJsonNesting; decodes images only after
     // checking their bytes' range and header size against the image limits.
     bool parse();
+    // The same with the warnings and errors kept in `diagnostics` instead of printed.
+    bool parse(std::string& diagnostics);
 
     // The checks of the parsed asset that need no GL: fills primitive_draws and scene_walk,
     // printing a message for each primitive that will not be drawn and each repeated node.
@@ -87,6 +90,10 @@ public:
     // GPU side (ModelGL.cpp): parse, images to textures, buffers, vertex arrays, checks, the
     // animation set-up and the joint buffer, then ready. Safe on any bytes.
     void upload();
+    // upload() in two steps: decode parses (images included) without GL and may run on another
+    // thread (one model at a time, after rememberMaxTextureSize); the step it returns prints the
+    // parser's diagnostics and does the rest on the GL thread.
+    std::function<void()> decode();
 
     // The name the writers use: a model read from text glTF holds GLB bytes and is written as
     // NAME.glb. The name itself stays as read so that scenes naming the text file still find it.

@@ -1,9 +1,12 @@
 #include <GL/glew.h>
 
 #include <array>
+#include <cstdio>
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <string>
 
 #include <tiny_gltf.h>
 
@@ -122,23 +125,33 @@ void makeVertexArrays(Model& model) {
 void Model::upload() {
     if (ready) return;
     rememberMaxTextureSize();
-    parse();  // prints its own diagnostics; loading goes on with what it produced
-    for (size_t i = 0; i < gltf->images.size(); ++i)
-        textures.push_back(imageTexture(gltf->images[i], i < image_budget.size() ? &image_budget[i] : nullptr));
-    image_budget.clear();
-    for (const tinygltf::Buffer& b : gltf->buffers) {
-        GLuint name = 0;
-        glGenBuffers(1, &name);
-        glBindBuffer(GL_ARRAY_BUFFER, name);
-        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(b.data.size()), b.data.data(), GL_STATIC_DRAW);
-        gl_buffers.push_back(name);
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    check();
-    makeVertexArrays(*this);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    std::clog << "Number of VAOs: " << vertex_arrays.size() << std::endl;
-    Animation::setUp(*this);
-    Animation::createJointBuffer(*this);
-    ready = true;
+    decode()();
+}
+
+// Loading goes on with whatever the parse produced, after its diagnostics.
+std::function<void()> Model::decode() {
+    if (ready) return [] {};
+    auto diagnostics = std::make_shared<std::string>();
+    parse(*diagnostics);
+    return [this, diagnostics] {
+        std::fputs(diagnostics->c_str(), stdout);
+        for (size_t i = 0; i < gltf->images.size(); ++i)
+            textures.push_back(imageTexture(gltf->images[i], i < image_budget.size() ? &image_budget[i] : nullptr));
+        image_budget.clear();
+        for (const tinygltf::Buffer& b : gltf->buffers) {
+            GLuint name = 0;
+            glGenBuffers(1, &name);
+            glBindBuffer(GL_ARRAY_BUFFER, name);
+            glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(b.data.size()), b.data.data(), GL_STATIC_DRAW);
+            gl_buffers.push_back(name);
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        check();
+        makeVertexArrays(*this);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        std::clog << "Number of VAOs: " << vertex_arrays.size() << std::endl;
+        Animation::setUp(*this);
+        Animation::createJointBuffer(*this);
+        ready = true;
+    };
 }

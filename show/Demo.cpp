@@ -220,6 +220,7 @@ void Demo::readBinary(content::BinaryReader& in) {
     load.readList(scenes, "Scene");
     load.readList(scripts, "Script");
     load.readList(patches, "ShaderPatch");
+    hooks->recordsRead();
     linkNodeTypes(*this);
     load.readGraphs();
     {
@@ -385,6 +386,7 @@ void Demo::fromJson(const content::Json& json, const content::JsonFiles& files) 
     load.readList(events, "events");
     load.readList(scripts, "scripts");
     load.readList(patches, "patches");
+    hooks->recordsRead();
     load.resolve();
     load.readMusic();
     endBeat = content::jsonFloat(json, "end_beat");

@@ -64,8 +64,11 @@ public:
     std::string timingFault() const;
 
     // GPU side. postLoad compiles every program, once, when includes can resolve against the whole list,
-    // and creates every effect's targets; renderTimeline is the per-frame timeline pass.
+    // and creates every effect's targets; renderEffectsOnce draws every effect once, in list order,
+    // with no callback and no inputs, before the first frame; renderTimeline is the per-frame
+    // timeline pass.
     void postLoad();
+    void renderEffectsOnce();
     Effect* renderTimeline(float beat);
 
     // JSON keeps media outside ("music" in resources/music.mp3) when files.externalise is set.
