@@ -102,12 +102,14 @@ constexpr int32_t kLoadingRate = 44100;
 // The device runs at the loading rate until the show's rate is known. Read ahead from the block,
 // that rate lets samples be decoded once, while the show is read, at the rate they play at. A
 // rate the device refuses leaves it at the loading rate, and is tried once more when the show
-// has been read, which then ends the player as before. Returns the rate opened, 0 for none.
-int32_t openAudioAhead(const ContentBlock& block) {
+// has been read, which then ends the player as before. Returns the rate opened, nothing when the
+// device would not open at all.
+std::optional<int32_t> openAudioAhead(const ContentBlock& block) {
     const std::optional<int32_t> rate = peekSampleRate(block);
     if (!rate || *rate == kLoadingRate) return kLoadingRate;
     if (audio::openDeviceQuietly(*rate)) return *rate;
-    return audio::openDevice(kLoadingRate) ? kLoadingRate : 0;
+    if (audio::openDevice(kLoadingRate)) return kLoadingRate;
+    return std::nullopt;
 }
 
 void discardEvents() {
@@ -241,11 +243,11 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     rootGraph = fallbackGraph.get();
     screen = std::make_unique<LoadingScreen>(window, context);
     ContentBlock block = locateContent(executablePath, options.content);
-    const int32_t deviceRate = openAudioAhead(block);
-    if (deviceRate == 0) return -1;
+    const std::optional<int32_t> deviceRate = openAudioAhead(block);
+    if (!deviceRate) return -1;
     demo = readContent(block, screen.get());
     if (demo->rootGraph()) rootGraph = demo->rootGraph();
-    if (!reopenAudio(*demo, deviceRate)) return -1;
+    if (!reopenAudio(*demo, *deviceRate)) return -1;
     makeDefaultWhiteTexture();
     screen->finish(demo->total, contentFromExecutable);
     SDL_GL_SetSwapInterval(1);

@@ -1,5 +1,6 @@
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -135,6 +136,8 @@ TEST(PlayerProcessGLTest, CorruptContentEndsThroughCrashFile) {
     ScratchDir dir("player-corrupt");
     std::vector<uint8_t> block = shortShow(1.0f);
     block[8] = 0xFF;  // the events count
+    // The music rate, read ahead from the block's end to open the audio device, is no help here.
+    std::fill(block.end() - 4, block.end(), 0);
     testing_support::writeFile(dir.path() / "content.dat", block);
     EXPECT_EQ(runPlayerIn(dir.path(), kPlayer), 1);
     std::string crash = readText(dir.path() / "crash.txt");
