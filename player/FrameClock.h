@@ -5,6 +5,8 @@
 
 #include <SDL.h>
 
+#include "show/EndOfShow.h"
+
 struct BeatClock {
     uint64_t start = 0;
     double frequency = 1.0;
@@ -15,10 +17,6 @@ struct BeatClock {
         return elapsedMs * bpm / 60000.0f - beatOffset;
     }
 };
-
-// The frame whose beat first passes the end beat is the last one; a clock that has run past
-// beat 10000 no longer ends the show by this rule.
-inline bool pastEndOfShow(float beat, float endBeat) { return beat > endBeat && beat < 10000.0f; }
 
 // Window close, or Escape when the key is released.
 inline bool isQuitEvent(const SDL_Event& event) {

@@ -12,9 +12,8 @@
 #include "content/ContentError.h"
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
-#include "graph/NodeType.h"
-#include "tools/demopack/OutputCapture.h"
-#include "tools/demopack/ProjectCheck.h"
+#include "checks/OutputCapture.h"
+#include "checks/ProjectCheck.h"
 
 namespace fs = std::filesystem;
 
@@ -48,26 +47,16 @@ std::string programName(const ShaderProgram& p) { return p.fragmentFilename; }
 
 }  // namespace
 
-bool readChecked(const std::string& project, ProjectCheck& check, Demo& demo) {
-    check.checkContent();
-    if (!check.findings().empty()) return false;
-    content::readProjectFile(project, demo);
-    std::vector<std::string> types;
-    for (size_t i = 0; i < Nodes::catalogue().size(); ++i) types.push_back(Nodes::catalogue()[i].name);
-    check.checkNodeTypes(types);
-    return check.findings().empty();
-}
-
 int pack(const std::string& project, const std::string& output, const std::string& executable, bool checked,
          bool verbose) {
     Demo demo;
     if (checked) {
-        ProjectCheck findings(project);
-        const bool clean = checkProject(project, findings, demo, verbose);
-        printFindings(findings, ": nothing written");
+        checks::ProjectCheck findings(project);
+        const bool clean = checks::checkProject(project, findings, demo, verbose);
+        checks::printFindings(findings, ": nothing written");
         if (!clean) return 1;
     } else {
-        OutputCapture quiet(!verbose);  // the readers name each file they load
+        checks::OutputCapture quiet(!verbose);  // the readers name each file they load
         content::readProjectFile(project, demo);
     }
     const std::string fault = demo.timingFault();

@@ -1,8 +1,8 @@
-#include "tools/demopack/CheckText.h"
+#include "checks/CheckText.h"
 
 #include <algorithm>
 
-namespace demopack {
+namespace checks {
 
 using content::Json;
 
@@ -64,4 +64,4 @@ std::string nearestWord(const std::string& word, const std::vector<std::string>&
     return best;
 }
 
-}  // namespace demopack
+}  // namespace checks

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-namespace demopack {
+namespace checks {
 
 class OutputCapture {
 public:
@@ -23,4 +23,4 @@ private:
     std::FILE* file_ = nullptr;
 };
 
-}  // namespace demopack
+}  // namespace checks

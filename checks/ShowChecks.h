@@ -5,7 +5,7 @@
 
 class Demo;
 
-namespace demopack {
+namespace checks {
 
 class ProjectCheck;
 
@@ -13,4 +13,4 @@ class ProjectCheck;
 // records are those of the project's lists.
 void checkShow(const Demo& demo, ProjectCheck& findings);
 
-}  // namespace demopack
+}  // namespace checks

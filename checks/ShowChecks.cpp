@@ -1,4 +1,4 @@
-#include "tools/demopack/ShowChecks.h"
+#include "checks/ShowChecks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "player/FrameClock.h"
 #include "show/Demo.h"
+#include "show/EndOfShow.h"
 #include "timeline/SceneSteering.h"
-#include "tools/demopack/CheckText.h"
-#include "tools/demopack/ProjectCheck.h"
+#include "checks/CheckText.h"
+#include "checks/ProjectCheck.h"
 
-namespace demopack {
+namespace checks {
 namespace {
 
 using content::Json;
@@ -109,7 +109,7 @@ void checkTrackNames(const Event& e, const std::string& path, ProjectCheck& f) {
     for (const auto& [name, track] : e.tracks) {
         if (std::find(names.begin(), names.end(), name) != names.end()) continue;
         const std::string at = JsonPositions::child(JsonPositions::child(path, "control_points"), name);
-        f.warn(at, f.describe(path) + ": nothing reads the track " + demopack::quoted(name) + ": " + rule +
+        f.warn(at, f.describe(path) + ": nothing reads the track " + checks::quoted(name) + ": " + rule +
                        didYouMean(nearestWord(name, names)),
                true);
     }
@@ -203,7 +203,7 @@ void checkScenes(const Demo& demo, ProjectCheck& f) {
         if (mainCamera(s)) continue;
         const std::string path = entry("scenes", i);
         const std::string borrowed = s.camera_scene && !s.camera_scene_only_direction
-                                         ? " (the scene " + demopack::quoted(s.camera_scene->name) + " it takes its camera from has none)"
+                                         ? " (the scene " + checks::quoted(s.camera_scene->name) + " it takes its camera from has none)"
                                          : "";
         f.warn(path, f.describe(path) + ": it has no camera" + borrowed + ", so it draws nothing");
     }
@@ -217,4 +217,4 @@ void checkShow(const Demo& demo, ProjectCheck& findings) {
     checkScenes(demo, findings);
 }
 
-}  // namespace demopack
+}  // namespace checks

@@ -1,4 +1,4 @@
-#include "tools/demopack/SceneCheck.h"
+#include "checks/SceneCheck.h"
 
 #include <GL/glew.h>
 
@@ -12,9 +12,9 @@
 #include "show/Demo.h"
 #include "timeline/Effect.h"
 #include "timeline/Event.h"
-#include "tools/demopack/ProjectCheck.h"
+#include "checks/ProjectCheck.h"
 
-namespace demopack {
+namespace checks {
 namespace {
 
 using content::JsonPositions;
@@ -89,4 +89,4 @@ void checkSceneLimits(const Demo& demo, ProjectCheck& findings) {
     checkSceneUnits(demo, findings);
 }
 
-}  // namespace demopack
+}  // namespace checks

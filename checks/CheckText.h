@@ -6,7 +6,7 @@
 
 #include "content/Json.h"
 
-namespace demopack {
+namespace checks {
 
 std::string quoted(const std::string& s);
 // "a string", "an integer", "a float", ...
@@ -19,4 +19,4 @@ std::string lastOf(const std::string& path);
 // The known word closest to `word`, or "" when none is close enough to be a likely misspelling.
 std::string nearestWord(const std::string& word, const std::vector<std::string>& known);
 
-}  // namespace demopack
+}  // namespace checks

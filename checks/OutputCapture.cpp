@@ -1,8 +1,8 @@
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 #include <unistd.h>
 
-namespace demopack {
+namespace checks {
 
 OutputCapture::OutputCapture(bool active) {
     if (!active) return;
@@ -38,4 +38,4 @@ std::string OutputCapture::text() {
     return out;
 }
 
-}  // namespace demopack
+}  // namespace checks

@@ -4,11 +4,11 @@
 
 class Demo;
 
-namespace demopack {
+namespace checks {
 
 class ProjectCheck;
 
 // Needs the models loaded and a GL context current.
 void checkSceneLimits(const Demo& demo, ProjectCheck& findings);
 
-}  // namespace demopack
+}  // namespace checks

@@ -1,4 +1,4 @@
-#include "tools/demopack/BuildCheck.h"
+#include "checks/BuildCheck.h"
 
 #include <GL/glew.h>
 
@@ -16,11 +16,11 @@
 #include "scripting/ScriptEngine.h"
 #include "shaders/PatchSplicing.h"
 #include "shaders/ShaderSource.h"
-#include "tools/demopack/ProjectCheck.h"
-#include "tools/demopack/OutputCapture.h"
-#include "tools/demopack/SceneCheck.h"
+#include "checks/ProjectCheck.h"
+#include "checks/OutputCapture.h"
+#include "checks/SceneCheck.h"
 
-namespace demopack {
+namespace checks {
 namespace {
 
 using content::JsonPositions;
@@ -328,4 +328,4 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
     closeOffscreenGL(gl);
 }
 
-}  // namespace demopack
+}  // namespace checks

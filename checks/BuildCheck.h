@@ -5,7 +5,7 @@
 
 class Demo;
 
-namespace demopack {
+namespace checks {
 
 class ProjectCheck;
 
@@ -17,4 +17,4 @@ struct BuildTimes {
 // Throws ContentError when no GL context can be made.
 void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times);
 
-}  // namespace demopack
+}  // namespace checks

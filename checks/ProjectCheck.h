@@ -15,7 +15,7 @@
 
 class Demo;
 
-namespace demopack {
+namespace checks {
 
 struct Finding {
     content::TextPosition where;
@@ -84,4 +84,4 @@ bool checkProject(const std::string& project, ProjectCheck& findings, Demo& demo
 // when there are errors; nothing when nothing was found.
 void printFindings(const ProjectCheck& findings, const char* outcome);
 
-}  // namespace demopack
+}  // namespace checks

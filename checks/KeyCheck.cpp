@@ -1,12 +1,12 @@
 // The walk over the project's JSON against the table of known keys: unknown keys, values of the
 // wrong type, keys an event's type does not read, values out of range, names that match no record.
-#include "tools/demopack/ProjectCheck.h"
+#include "checks/ProjectCheck.h"
 
 #include <algorithm>
 
-#include "tools/demopack/CheckText.h"
+#include "checks/CheckText.h"
 
-namespace demopack {
+namespace checks {
 
 using content::Json;
 using content::JsonPositions;
@@ -207,4 +207,4 @@ void ProjectCheck::checkName(const Json& value, const std::string& path, const c
     add(path, message);
 }
 
-}  // namespace demopack
+}  // namespace checks

@@ -1,4 +1,4 @@
-#include "tools/demopack/ProjectCheck.h"
+#include "checks/ProjectCheck.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,9 +8,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "tools/demopack/CheckText.h"
+#include "checks/CheckText.h"
 
-namespace demopack {
+namespace checks {
 
 using content::Json;
 using content::JsonPositions;
@@ -240,4 +240,4 @@ void ProjectCheck::checkNodeTypes(const std::vector<std::string>& types) {
     }
 }
 
-}  // namespace demopack
+}  // namespace checks
