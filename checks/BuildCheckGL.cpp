@@ -123,11 +123,11 @@ bool isLibrary(const Demo& demo, const ShaderProgram& p) {
     return included;
 }
 
-void checkPrograms(Demo& demo, ProjectCheck& findings) {
+void checkPrograms(Demo& demo, ProjectCheck& findings, const BuildReuse& reuse) {
     const std::vector<const ShaderProgram*> programs = programList(demo);
     for (size_t i = 0; i < demo.shaders.size(); ++i) {
         ShaderProgram& p = *demo.shaders[i];
-        {
+        if (i >= reuse.programs.size() || !reuse.programs[i]) {
             OutputCapture quiet;
             p.build();
         }
@@ -283,7 +283,9 @@ void runOnce(scripting::ScriptEngine& engine, const Script& script, const std::s
     }
 }
 
-void checkScripts(Demo& demo, ProjectCheck& findings) {
+// A trial run changes what the interpreter's globals hold, which a show playing on must keep: there
+// only the compile is checked.
+void checkScripts(Demo& demo, ProjectCheck& findings, bool tryRuns) {
     scripting::ScriptEngine& engine = scripting::ScriptEngine::instance();
     for (size_t i = 0; i < demo.scripts.size(); ++i) {
         bool ok = false;
@@ -292,12 +294,30 @@ void checkScripts(Demo& demo, ProjectCheck& findings) {
             ok = engine.compile(*demo.scripts[i]);
         }
         const std::string entry = listPath("scripts", i);
-        if (ok) runOnce(engine, *demo.scripts[i], entry, findings);
+        if (ok && tryRuns) runOnce(engine, *demo.scripts[i], entry, findings);
         else findings.add(JsonPositions::child(entry, "source"), findings.describe(entry) + ": " + sourceLines(engine.last_error));
     }
 }
 
 }  // namespace
+
+void checkBuiltHere(Demo& demo, ProjectCheck& findings, BuildTimes& times, const BuildReuse& reuse) {
+    showPrograms = &demo.shaders;
+    {
+        Timer t(times.shaders);
+        checkPrograms(demo, findings, reuse);
+        for (const Feed& feed : patchFeeds(demo)) checkPatch(demo, feed, findings);
+    }
+    {
+        Timer t(times.models);
+        checkModels(demo, findings);
+        checkSceneLimits(demo, findings);
+    }
+    {
+        Timer t(times.scripts);
+        checkScripts(demo, findings, reuse.tryScripts);
+    }
+}
 
 void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
     std::string error;
@@ -309,21 +329,7 @@ void checkBuilt(Demo& demo, ProjectCheck& findings, BuildTimes& times) {
     }
     if (!gl.window) throw content::ContentError("cannot compile shaders without a GL context: " + error +
                                                  " (pack --no-check packs without checking)");
-    showPrograms = &demo.shaders;
-    {
-        Timer t(times.shaders);
-        checkPrograms(demo, findings);
-        for (const Feed& feed : patchFeeds(demo)) checkPatch(demo, feed, findings);
-    }
-    {
-        Timer t(times.models);
-        checkModels(demo, findings);
-        checkSceneLimits(demo, findings);
-    }
-    {
-        Timer t(times.scripts);
-        checkScripts(demo, findings);
-    }
+    checkBuiltHere(demo, findings, times, {});
     showPrograms = nullptr;
     closeOffscreenGL(gl);
 }

@@ -222,7 +222,7 @@ void FrameLoop::run() {
     while (!quitRequested) frame();
 }
 
-int Player::start(const std::string& executablePath, const PlayerOptions& options) {
+int Player::openDevices(const PlayerOptions& options) {
     audio::setMuted(options.mute);
     if (int status = startDevices(*this, options)) return status;
     printGlInfo();
@@ -241,15 +241,24 @@ int Player::start(const std::string& executablePath, const PlayerOptions& option
     Nodes::installLiveExecutes(Nodes::catalogue());
     fallbackGraph = Nodes::makeFallbackRootGraph(Nodes::catalogue());
     rootGraph = fallbackGraph.get();
+    makeDefaultWhiteTexture();
+    return 0;
+}
+
+int Player::start(const std::string& executablePath, const PlayerOptions& options) {
+    if (int status = openDevices(options)) return status;
     screen = std::make_unique<LoadingScreen>(window, context);
     ContentBlock block = locateContent(executablePath, options.content);
     const std::optional<int32_t> deviceRate = openAudioAhead(block);
     if (!deviceRate) return -1;
     demo = readContent(block, screen.get());
-    if (demo->rootGraph()) rootGraph = demo->rootGraph();
     if (!reopenAudio(*demo, *deviceRate)) return -1;
-    makeDefaultWhiteTexture();
     screen->finish(demo->total, contentFromExecutable);
+    return beginShow(options);
+}
+
+int Player::beginShow(const PlayerOptions& options) {
+    if (demo->rootGraph()) rootGraph = demo->rootGraph();
     SDL_GL_SetSwapInterval(1);
     demo->renderEffectsOnce();
 

@@ -95,5 +95,10 @@ struct Player {
     // Everything up to the first frame: SDL, window, context, audio, loading, the loading-done
     // phase, the music and the clock. Returns 0, or the status the process must end with.
     int start(const std::string& executablePath, const PlayerOptions& options = {});
+    // The parts of start around loading, for a show read otherwise (a project): SDL, the window
+    // with its context, audio at the loading rate; then, with `demo` set and the audio device at
+    // its rate, the first effect renders, the music and the clock.
+    int openDevices(const PlayerOptions& options);
+    int beginShow(const PlayerOptions& options);
     int shutdown();
 };

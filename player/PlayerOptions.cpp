@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include "player/Licences.h"
 
@@ -32,8 +33,11 @@ std::string sizeRule(const std::string& text, int& width, int& height) {
 }
 
 void addOptions(CLI::App& app, PlayerOptions& o, std::string& window, std::string& size) {
-    app.add_option("CONTENT", o.content, "a content block or a show executable (default: this program, then content.dat)")
-        ->check(CLI::ExistingFile);
+    app.add_option("CONTENT", o.content,
+                   "a content block, a show executable, or a project (a .json file or a folder holding "
+                   "project.json) played without packing (default: this program, then content.dat)")
+        ->check(CLI::ExistingPath);
+    app.add_flag("--watch", o.watch, "with a project: reload it whenever a file it reads is saved");
     app.add_option("--start", o.startBeat, "start the clock and the music at this beat");
     app.add_option("--end", o.endBeat, "end the show at this beat");
     app.add_flag("--loop", o.loop, "go back to the start beat after the end");
@@ -47,8 +51,21 @@ void addOptions(CLI::App& app, PlayerOptions& o, std::string& window, std::strin
     app.footer(kKeysHelp);
 }
 
+// A folder, or a file whose name ends in ".json", is a project; anything else is content.
+void takeProject(PlayerOptions& o) {
+    const std::filesystem::path named = o.content;
+    if (std::filesystem::is_directory(named))
+        o.project = (named / "project.json").string();
+    else if (named.extension() == ".json")
+        o.project = o.content;
+    if (!o.project.empty()) o.content.clear();
+}
+
 // The rules between options that CLI11's table does not express.
 std::string crossRules(PlayerOptions& o, const std::string& window, const std::string& size, bool fpsGiven) {
+    takeProject(o);
+    if (!o.project.empty() && !std::filesystem::is_regular_file(o.project))
+        return "no project file " + o.project;
     for (const auto& beat : {o.startBeat, o.endBeat})
         if (beat && !std::isfinite(*beat)) return "a beat must be a finite number";
     if (o.startBeat && o.endBeat && *o.endBeat <= *o.startBeat) return "--end must come after --start";
@@ -62,6 +79,8 @@ std::string crossRules(PlayerOptions& o, const std::string& window, const std::s
     if (o.recording() && (o.loop || o.mute || !window.empty()))
         return "--loop, --mute and --window are for live play, not for recording";
     if (!o.recording() && (!size.empty() || fpsGiven)) return "--size and --fps need --record or --frames";
+    if (o.watch && o.recording()) return "--watch is for live play, not for --record or --frames";
+    if (o.watch && o.project.empty()) return "--watch needs a project (a .json file or a folder holding project.json)";
     return "";
 }
 

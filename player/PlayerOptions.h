@@ -7,6 +7,8 @@
 
 struct PlayerOptions {
     std::string content;                      // a content block or a show executable; empty: the usual search
+    std::string project;                      // a project file (the folder's project.json when a folder was named)
+    bool watch = false;                       // reload the project whenever a file it reads is saved
     std::optional<float> startBeat, endBeat;  // where the clock and the music start, where the show ends
     bool loop = false;                        // back to the start beat after the end
     bool mute = false;                        // silent, while the sound texture still follows the music
