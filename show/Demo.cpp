@@ -369,6 +369,8 @@ uint64_t countJsonRecords(const content::Json& json) {
 
 }  // namespace
 
+void Demo::relinkNodeTypes() { linkNodeTypes(*this); }
+
 void Demo::fromJson(const content::Json& json, const content::JsonFiles& files) {
     total = countJsonRecords(json);
     JsonLoad load{*this, json, files, 0};

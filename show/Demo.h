@@ -62,6 +62,9 @@ public:
     // What keeps the beat clock from running forward (a tempo that is not a positive number, an
     // offset that is not finite, an end beat that is not a number), or empty when it can run.
     std::string timingFault() const;
+    // Makes the catalogue's node types those of this show again (reading does it), for a show
+    // that stays after another one was read.
+    void relinkNodeTypes();
 
     // GPU side. postLoad compiles every program, once, when includes can resolve against the whole list,
     // and creates every effect's targets; renderEffectsOnce draws every effect once, in list order,

@@ -1,0 +1,65 @@
+#include "live/ShowRelease.h"
+
+#include <GL/glew.h>
+#include <SDL_mixer.h>
+#include <SDL_ttf.h>
+
+#include <utility>
+
+#include "nodes/NodeRelease.h"
+#include "show/Demo.h"
+
+namespace live {
+namespace {
+
+void deleteTexture(uint32_t& name) {
+    if (name) glDeleteTextures(1, &name);
+    name = 0;
+}
+
+void releaseProgram(ShaderProgram& p) {
+    if (p.program) glDeleteProgram(p.program);
+    if (p.vertexShader) glDeleteShader(p.vertexShader);
+    if (p.fragmentShader) glDeleteShader(p.fragmentShader);
+    p.program = p.vertexShader = p.fragmentShader = 0;
+    p.linked = false;
+}
+
+void releaseEffect(Effect& e) {
+    if (e.vertexArray) glDeleteVertexArrays(1, &e.vertexArray);
+    if (e.quadBuffer) glDeleteBuffers(1, &e.quadBuffer);
+    if (e.frameBuffer) glDeleteFramebuffers(1, &e.frameBuffer);
+    deleteTexture(e.frameBufferTexture);
+    deleteTexture(e.captureTexture);
+    e.vertexArray = e.quadBuffer = e.frameBuffer = 0;
+}
+
+void releaseModel(Model& m) {
+    if (!m.vertex_arrays.empty()) glDeleteVertexArrays(GLsizei(m.vertex_arrays.size()), m.vertex_arrays.data());
+    if (!m.gl_buffers.empty()) glDeleteBuffers(GLsizei(m.gl_buffers.size()), m.gl_buffers.data());
+    if (m.joint_matrix_buffer) glDeleteBuffers(1, &m.joint_matrix_buffer);
+    m.vertex_arrays.clear();
+    m.gl_buffers.clear();
+    m.joint_matrix_buffer = 0;
+    for (auto& texture : m.textures)
+        if (texture) deleteTexture(texture->glName);
+}
+
+}  // namespace
+
+void releaseShow(Demo& demo) {
+    for (auto& g : demo.graphs) Nodes::releaseGraphState(*g);
+    for (auto& p : demo.shaders) releaseProgram(*p);
+    for (auto& t : demo.textures) deleteTexture(t->glName);
+    for (auto& e : demo.effects) releaseEffect(*e);
+    for (auto& f : demo.fontTextures) deleteTexture(f->glName);
+    for (auto& m : demo.models) releaseModel(*m);
+    if (demo.soundTexture) deleteTexture(demo.soundTexture->glName);
+    for (auto& f : demo.fonts)
+        if (f->handle) TTF_CloseFont(std::exchange(f->handle, nullptr));
+    // Freeing a chunk halts the channels that play it.
+    for (auto& s : demo.audioSamples)
+        if (s->chunk) Mix_FreeChunk(std::exchange(s->chunk, nullptr));
+}
+
+}  // namespace live
