@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/QuitSignals.h"
+#include "live/LiveProject.h"
 #include "player/CrashExit.h"
 #include "player/Player.h"
 #include "player/PlayerOptions.h"
@@ -35,5 +36,6 @@ int main(int argc, char** argv) {
     scripting::setFatalHook(crashExit);
     installQuitSignals();
     if (command.options.recording()) return runRecorder(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
+    if (!command.options.project.empty()) return live::playProject(command.options);
     return runPlayer(ownExecutablePath(argc > 0 ? argv[0] : nullptr), command.options);
 }

@@ -294,8 +294,8 @@ void checkScripts(Demo& demo, ProjectCheck& findings, bool tryRuns) {
             ok = engine.compile(*demo.scripts[i]);
         }
         const std::string entry = listPath("scripts", i);
-        if (ok && tryRuns) runOnce(engine, *demo.scripts[i], entry, findings);
-        else findings.add(JsonPositions::child(entry, "source"), findings.describe(entry) + ": " + sourceLines(engine.last_error));
+        if (!ok) findings.add(JsonPositions::child(entry, "source"), findings.describe(entry) + ": " + sourceLines(engine.last_error));
+        else if (tryRuns) runOnce(engine, *demo.scripts[i], entry, findings);
     }
 }
 

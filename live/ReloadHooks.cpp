@@ -22,9 +22,9 @@ T* match(Demo* previous, Demo::List<T> Demo::*list, Handover& handover, Holds ho
 
 }  // namespace
 
-void Handover::run(std::vector<std::function<void()>>& forget) {
-    for (auto& f : forget) f();
-    forget.clear();
+void Handover::run(std::vector<std::function<void()>>& actions) {
+    for (auto& action : actions) action();
+    actions.clear();
 }
 
 void ReloadHooks::textureRead(Texture& texture) {
@@ -64,6 +64,7 @@ void ReloadHooks::fontRead(Font& font) {
     }
     ++kept;
     handover_.share(old->handle, font.handle);
+    handover_.swapOnKeep(old->data, font.data);
 }
 
 }  // namespace live

@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "player/PlayerHooks.h"
@@ -19,18 +20,23 @@ public:
     template <class T>
     void share(T& given, T& taken) {
         taken = given;
-        forgetInOld_.push_back([&given] { given = T{}; });
-        forgetInNew_.push_back([&taken] { taken = T{}; });
+        onKeep_.push_back([&given] { given = T{}; });
+        onRefuse_.push_back([&taken] { taken = T{}; });
     }
-    void keep() { run(forgetInOld_); }
-    void refuse() { run(forgetInNew_); }
+    // Equal bytes that a shared object reads from while it lives (a font's): kept, the new show
+    // holds the very bytes the object was made from.
+    template <class T>
+    void swapOnKeep(T& old, T& fresh) {
+        onKeep_.push_back([&old, &fresh] { std::swap(old, fresh); });
+    }
+    void keep() { run(onKeep_); }
+    void refuse() { run(onRefuse_); }
     // Each record of the old show is shared once at most.
     bool claim(const void* oldRecord) { return claimed_.insert(oldRecord).second; }
-    size_t shared() const { return forgetInOld_.size(); }
 
 private:
-    static void run(std::vector<std::function<void()>>& forget);
-    std::vector<std::function<void()>> forgetInOld_, forgetInNew_;
+    static void run(std::vector<std::function<void()>>& actions);
+    std::vector<std::function<void()>> onKeep_, onRefuse_;
     std::set<const void*> claimed_;
 };
 

@@ -5,8 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <SDL.h>
+
+#include "checks/ProjectCheck.h"
+#include "content/BlockFile.h"
 #include "content/ContentError.h"
 #include "show/Demo.h"
+#include "show/ProjectFile.h"
 #include "player/CrashExit.h"
 #include "player/PlayerHooks.h"
 #include "frame/Runtime.h"
@@ -101,4 +106,28 @@ std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, co
                                            LoadingScreen* screen) {
     ContentBlock block = locateContent(executablePath, contentPath);
     return readContent(block, screen);
+}
+
+std::unique_ptr<Demo> readCheckedProject(const std::string& projectFile) {
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    SDL_GLContext context = SDL_GL_GetCurrentContext();
+    {
+        checks::ProjectCheck findings(projectFile);
+        Demo checked;
+        const bool clean = checks::checkProject(projectFile, findings, checked, false);
+        checks::printFindings(findings, "");
+        SDL_GL_MakeCurrent(window, context);
+        if (!clean) std::exit(1);
+    }
+    PlayerHooks hooks(nullptr);
+    auto demo = std::make_unique<Demo>(hooks);
+    try {
+        content::readProjectFile(projectFile, *demo);
+    } catch (const content::ContentError& e) {
+        crashExit(e.what());
+    }
+    demo->hooks = &content::LoadHooks::none();
+    showPrograms = &demo->shaders;
+    demo->postLoad();
+    return demo;
 }

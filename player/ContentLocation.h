@@ -36,3 +36,8 @@ std::unique_ptr<Demo> readContent(ContentBlock& block, LoadingScreen* screen);
 // locateContent, then readContent.
 std::unique_ptr<Demo> locateAndReadContent(const std::string& executablePath, const std::string& contentPath,
                                            LoadingScreen* screen);
+
+// Reads a project file as the pack tool does, for a show recorded straight from its project: its
+// findings go to standard error, and an error ends the player with status 1. The checks build the
+// show in a context of their own; the one current before stays current.
+std::unique_ptr<Demo> readCheckedProject(const std::string& projectFile);

@@ -68,7 +68,8 @@ void RecordSession::loadShow(const std::string& executablePath, const PlayerOpti
     Nodes::installLiveExecutes(Nodes::catalogue());
     fallbackGraph_ = Nodes::makeFallbackRootGraph(Nodes::catalogue());
     rootGraph = fallbackGraph_.get();
-    demo_ = locateAndReadContent(executablePath, options.content, nullptr);
+    demo_ = options.project.empty() ? locateAndReadContent(executablePath, options.content, nullptr)
+                                    : readCheckedProject(options.project);
     if (demo_->rootGraph()) rootGraph = demo_->rootGraph();
     makeDefaultWhiteTexture();
     demo_->renderEffectsOnce();

@@ -1,0 +1,88 @@
+#include "live/LiveProject.h"
+
+#include <cstdio>
+
+#include "audio/Audio.h"
+#include "frame/Runtime.h"
+#include "live/FileWatcher.h"
+#include "live/ProjectSession.h"
+#include "player/Player.h"
+#include "show/Demo.h"
+
+namespace live {
+namespace {
+
+void tellFindings(const LoadOutcome& outcome, FrameLoop& loop) {
+    for (const std::string& line : outcome.findings) std::fprintf(stderr, "%s\n", line.c_str());
+    loop.findings.setLines(outcome.findings);
+}
+
+std::string names(const std::vector<std::filesystem::path>& files) {
+    if (files.empty()) return "everything";
+    std::string out;
+    for (const auto& f : files) out += (out.empty() ? "" : ", ") + f.filename().string();
+    return out;
+}
+
+// The new show takes the clock at the beat the old one showed: a new tempo or new music moves the
+// music there.
+void swapIn(Player& player, const LoadOutcome& outcome, float beat) {
+    Demo& show = *player.demo;
+    player.loop.demo = &show;
+    rootGraph = show.rootGraph() ? show.rootGraph() : player.fallbackGraph.get();
+    for (auto& effect : show.effects) effect->render({}, false);
+    if (outcome.musicChanged) audio::startMusic(show.music, true, 0.0);
+    if (outcome.musicChanged || outcome.tempoChanged) player.loop.seek(beat);
+}
+
+void reload(Player& player, ProjectSession& session, const std::vector<std::filesystem::path>& changed) {
+    const float beat = player.loop.beatNow();
+    const LoadOutcome outcome = session.load(!changed.empty());
+    if (outcome.replaced) {
+        swapIn(player, outcome, beat);
+        std::printf("reloaded %s: %s, in %.0f ms\n", names(changed).c_str(), outcome.work.c_str(), outcome.milliseconds);
+    } else {
+        std::printf("reload of %s refused: %zu error%s, the last good show plays on (%.0f ms)\n", names(changed).c_str(),
+                    outcome.errors, outcome.errors == 1 ? "" : "s", outcome.milliseconds);
+    }
+    std::fflush(stdout);
+    tellFindings(outcome, player.loop);
+}
+
+void watchAndPlay(Player& player, ProjectSession& session) {
+    FileWatcher watcher;
+    watcher.watch(session.files());
+    player.loop.holdAtEnd = true;
+    while (!quitRequested) {
+        player.loop.frame();
+        std::vector<std::filesystem::path> changed = watcher.changedFiles();
+        if (changed.empty() && !player.loop.reloadRequested) continue;
+        player.loop.reloadRequested = false;
+        reload(player, session, changed);
+        watcher.watch(session.files());
+    }
+}
+
+}  // namespace
+
+int playProject(const PlayerOptions& options) {
+    Player player;
+    if (int status = player.openDevices(options)) return status;
+    ProjectSession session(options.project, player.demo);
+    const LoadOutcome first = session.load();
+    tellFindings(first, player.loop);
+    if (!first.replaced && !options.watch) {
+        player.shutdown();
+        return 1;
+    }
+    if (!player.demo) player.demo = std::make_unique<Demo>();  // black until the first good save
+    if (!reopenAudio(*player.demo)) return -1;
+    if (int status = player.beginShow(options)) return status;
+    if (options.watch)
+        watchAndPlay(player, session);
+    else
+        player.loop.run();
+    return player.shutdown();
+}
+
+}  // namespace live
