@@ -35,17 +35,20 @@ void swapIn(Player& player, const LoadOutcome& outcome, float beat) {
     if (outcome.musicChanged || outcome.tempoChanged) player.loop.seek(beat);
 }
 
+void tellLoad(const char* what, const std::string& files, const LoadOutcome& outcome) {
+    if (outcome.replaced)
+        std::printf("%s %s: %s, in %.0f ms\n", what, files.c_str(), outcome.work.c_str(), outcome.milliseconds);
+    else
+        std::printf("%s %s refused: %zu error%s, the last good show plays on (%.0f ms)\n", what, files.c_str(),
+                    outcome.errors, outcome.errors == 1 ? "" : "s", outcome.milliseconds);
+    std::fflush(stdout);
+}
+
 void reload(Player& player, ProjectSession& session, const std::vector<std::filesystem::path>& changed) {
     const float beat = player.loop.beatNow();
     const LoadOutcome outcome = session.load(!changed.empty());
-    if (outcome.replaced) {
-        swapIn(player, outcome, beat);
-        std::printf("reloaded %s: %s, in %.0f ms\n", names(changed).c_str(), outcome.work.c_str(), outcome.milliseconds);
-    } else {
-        std::printf("reload of %s refused: %zu error%s, the last good show plays on (%.0f ms)\n", names(changed).c_str(),
-                    outcome.errors, outcome.errors == 1 ? "" : "s", outcome.milliseconds);
-    }
-    std::fflush(stdout);
+    if (outcome.replaced) swapIn(player, outcome, beat);
+    tellLoad("reload of", names(changed), outcome);
     tellFindings(outcome, player.loop);
 }
 
@@ -70,6 +73,7 @@ int playProject(const PlayerOptions& options) {
     if (int status = player.openDevices(options)) return status;
     ProjectSession session(options.project, player.demo);
     const LoadOutcome first = session.load();
+    if (options.watch) tellLoad("load of", options.project, first);
     tellFindings(first, player.loop);
     if (!first.replaced && !options.watch) {
         player.shutdown();

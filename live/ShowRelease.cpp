@@ -48,6 +48,7 @@ void releaseModel(Model& m) {
 }  // namespace
 
 void releaseShow(Demo& demo) {
+    glUseProgram(0);  // a program in use would only be flagged for deletion
     for (auto& g : demo.graphs) Nodes::releaseGraphState(*g);
     for (auto& p : demo.shaders) releaseProgram(*p);
     for (auto& t : demo.textures) deleteTexture(t->glName);
