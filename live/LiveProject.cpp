@@ -52,9 +52,11 @@ void reload(Player& player, ProjectSession& session, const std::vector<std::file
     tellFindings(outcome, player.loop);
 }
 
-void watchAndPlay(Player& player, ProjectSession& session) {
+// The first load is told once its files are watched, so that a save after the line is seen.
+void watchAndPlay(Player& player, ProjectSession& session, const LoadOutcome& first, const std::string& project) {
     FileWatcher watcher;
     watcher.watch(session.files());
+    tellLoad("load of", project, first);
     player.loop.holdAtEnd = true;
     while (!quitRequested) {
         player.loop.frame();
@@ -73,7 +75,6 @@ int playProject(const PlayerOptions& options) {
     if (int status = player.openDevices(options)) return status;
     ProjectSession session(options.project, player.demo);
     const LoadOutcome first = session.load();
-    if (options.watch) tellLoad("load of", options.project, first);
     tellFindings(first, player.loop);
     if (!first.replaced && !options.watch) {
         player.shutdown();
@@ -83,7 +84,7 @@ int playProject(const PlayerOptions& options) {
     if (!reopenAudio(*player.demo)) return -1;
     if (int status = player.beginShow(options)) return status;
     if (options.watch)
-        watchAndPlay(player, session);
+        watchAndPlay(player, session, first, options.project);
     else
         player.loop.run();
     return player.shutdown();
