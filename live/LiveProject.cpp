@@ -44,14 +44,6 @@ void tellLoad(const char* what, const std::string& files, const LoadOutcome& out
     std::fflush(stdout);
 }
 
-void reload(Player& player, ProjectSession& session, const std::vector<std::filesystem::path>& changed) {
-    const float beat = player.loop.beatNow();
-    const LoadOutcome outcome = session.load(!changed.empty());
-    if (outcome.replaced) swapIn(player, outcome, beat);
-    tellLoad("reload of", names(changed), outcome);
-    tellFindings(outcome, player.loop);
-}
-
 // The first load is told once its files are watched, so that a save after the line is seen.
 void watchAndPlay(Player& player, ProjectSession& session, const LoadOutcome& first, const std::string& project) {
     FileWatcher watcher;
@@ -69,6 +61,14 @@ void watchAndPlay(Player& player, ProjectSession& session, const LoadOutcome& fi
 }
 
 }  // namespace
+
+void reload(Player& player, ProjectSession& session, const std::vector<std::filesystem::path>& changed) {
+    const float beat = player.loop.beatNow();
+    const LoadOutcome outcome = session.load(!changed.empty());
+    if (outcome.replaced) swapIn(player, outcome, beat);
+    tellLoad("reload of", names(changed), outcome);
+    tellFindings(outcome, player.loop);
+}
 
 int playProject(const PlayerOptions& options) {
     Player player;

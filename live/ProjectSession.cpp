@@ -117,6 +117,7 @@ LoadOutcome ProjectSession::load(bool shareUnchanged) {
         checks::BuildTimes times;
         checks::checkBuiltHere(*fresh, check, times, reuse);
         checks::checkShow(*fresh, check);
+        out.compileMilliseconds = times.shaders * 1000.0;
         if (const std::string fault = fresh->timingFault(); !fault.empty()) check.add("", fault);
     }
     for (const checks::Finding& f : check.sortedFindings()) out.findings.push_back(check.format(f));

@@ -18,6 +18,7 @@ struct LoadOutcome {
     size_t errors = 0;
     std::string work;                   // what was built anew and what was kept
     double milliseconds = 0.0;
+    double compileMilliseconds = 0.0;   // of which compiling and linking programs
     bool tempoChanged = false, musicChanged = false;  // against the show it replaced
 };
 
