@@ -203,6 +203,7 @@ void checkPatch(const Demo& demo, const Feed& feed, ProjectCheck& findings) {
     reportShader(copy.fragmentShader, fragment, entry, "the fragment shader of " + source.fragmentFilename, findings,
                  {from, JsonPositions::child(patchEntry, "fragment_patch")});
     reportLink(copy, entry, "the program with " + from, findings);
+    copy.release();  // in the player's context it would outlive the check
 }
 
 // What the loader says about every model, not about a fault.

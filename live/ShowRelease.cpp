@@ -17,14 +17,6 @@ void deleteTexture(uint32_t& name) {
     name = 0;
 }
 
-void releaseProgram(ShaderProgram& p) {
-    if (p.program) glDeleteProgram(p.program);
-    if (p.vertexShader) glDeleteShader(p.vertexShader);
-    if (p.fragmentShader) glDeleteShader(p.fragmentShader);
-    p.program = p.vertexShader = p.fragmentShader = 0;
-    p.linked = false;
-}
-
 void releaseEffect(Effect& e) {
     if (e.vertexArray) glDeleteVertexArrays(1, &e.vertexArray);
     if (e.quadBuffer) glDeleteBuffers(1, &e.quadBuffer);
@@ -50,7 +42,7 @@ void releaseModel(Model& m) {
 void releaseShow(Demo& demo) {
     glUseProgram(0);  // a program in use would only be flagged for deletion
     for (auto& g : demo.graphs) Nodes::releaseGraphState(*g);
-    for (auto& p : demo.shaders) releaseProgram(*p);
+    for (auto& p : demo.shaders) p->release();
     for (auto& t : demo.textures) deleteTexture(t->glName);
     for (auto& e : demo.effects) releaseEffect(*e);
     for (auto& f : demo.fontTextures) deleteTexture(f->glName);

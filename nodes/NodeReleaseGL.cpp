@@ -40,11 +40,7 @@ const std::vector<StateLayout>& layouts() {
 }
 
 void deleteProgramCopy(values::MaybeValue& slot) {
-    if (ShaderProgram* copy = referenced<ShaderProgram>(slot)) {
-        glDeleteProgram(copy->program);
-        glDeleteShader(copy->vertexShader);
-        glDeleteShader(copy->fragmentShader);
-    }
+    if (ShaderProgram* copy = referenced<ShaderProgram>(slot)) copy->release();
     replaceOwned<ShaderProgram>(slot, nullptr);
 }
 

@@ -46,6 +46,8 @@ public:
     void link();
     void lookupLocations();
     void recompile();
+    // Deletes the program and its shaders; their names become 0 and the program draws nothing.
+    void release();
     void recompileWithPatch(const std::string& vertexText, const std::string& fragmentText);
     // Per-draw uploads; the program must be in use.
     void setStandardUniforms() const;

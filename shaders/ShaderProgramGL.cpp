@@ -40,10 +40,7 @@ MappedSource fragmentWithIncludes(const ShaderProgram& self) {
 
 // Fresh shader objects each time; names of 0 (before the first build) are ignored by GL.
 void replaceGlObjects(ShaderProgram& p) {
-    glDeleteProgram(p.program);
-    glDeleteShader(p.vertexShader);
-    glDeleteShader(p.fragmentShader);
-    p.program = 0;
+    p.release();
     p.vertexShader = glCreateShader(GL_VERTEX_SHADER);
     p.fragmentShader = glCreateShader(GL_FRAGMENT_SHADER);
 }
@@ -136,6 +133,14 @@ void ShaderProgram::lookupLocations() {
 }
 
 void ShaderProgram::recompile() { build(); }
+
+void ShaderProgram::release() {
+    glDeleteProgram(program);
+    glDeleteShader(vertexShader);
+    glDeleteShader(fragmentShader);
+    program = vertexShader = fragmentShader = 0;
+    linked = false;
+}
 
 // Patched texts are compiled as given: their includes were resolved before the splicing.
 void ShaderProgram::recompileWithPatch(const std::string& vertexText, const std::string& fragmentText) {
