@@ -12,6 +12,8 @@
 namespace live {
 namespace {
 
+constexpr int32_t kLoadingRate = 44100;  // the rate the player opens the audio device at
+
 void tellFindings(const LoadOutcome& outcome, FrameLoop& loop) {
     for (const std::string& line : outcome.findings) std::fprintf(stderr, "%s\n", line.c_str());
     loop.findings.setLines(outcome.findings);
@@ -30,7 +32,7 @@ void swapIn(Player& player, const LoadOutcome& outcome, float beat) {
     Demo& show = *player.demo;
     player.loop.demo = &show;
     rootGraph = show.rootGraph() ? show.rootGraph() : player.fallbackGraph.get();
-    for (auto& effect : show.effects) effect->render({}, false);
+    show.renderEffectsOnce();
     if (outcome.musicChanged) audio::startMusic(show.music, true, 0.0);
     if (outcome.musicChanged || outcome.tempoChanged) player.loop.seek(beat);
 }
@@ -81,7 +83,7 @@ int playProject(const PlayerOptions& options) {
         return 1;
     }
     if (!player.demo) player.demo = std::make_unique<Demo>();  // black until the first good save
-    if (!reopenAudio(*player.demo)) return -1;
+    if (!reopenAudio(*player.demo, kLoadingRate)) return -1;
     if (int status = player.beginShow(options)) return status;
     if (options.watch)
         watchAndPlay(player, session, first, options.project);

@@ -116,6 +116,7 @@ LoadOutcome ProjectSession::load(bool shareUnchanged) {
         built = fresh->shaders.size() - sharedPrograms;
         checks::BuildTimes times;
         checks::checkBuiltHere(*fresh, check, times, reuse);
+        for (auto& effect : fresh->effects) effect->createTargets();
         checks::checkShow(*fresh, check);
         out.compileMilliseconds = times.shaders * 1000.0;
         if (const std::string fault = fresh->timingFault(); !fault.empty()) check.add("", fault);
