@@ -23,6 +23,7 @@
 #include "scene/Scene.h"
 #include "scene/SceneGL.h"
 #include "tests/SceneModels.h"
+#include "tools/demopack/OutputCapture.h"
 
 namespace {
 
@@ -88,6 +89,13 @@ std::unique_ptr<ShaderProgram> flatProgram() {
     return program;
 }
 
+// Made with what loading prints (the model loader names its vertex arrays) kept off the output.
+template <class T>
+T quietly() {
+    demopack::OutputCapture quiet;
+    return T();
+}
+
 // 100 small quads in a 10 x 10 grid, every tenth blended, under one camera.
 struct HundredNodes {
     std::unique_ptr<Model> model;
@@ -118,7 +126,7 @@ void smallTarget() {
 
 void BM_SceneRender100Nodes(benchmark::State& state) {
     SDL_Window* w = window();
-    static HundredNodes model;
+    static HundredNodes model = quietly<HundredNodes>();
     smallTarget();
     glUseProgram(model.program->program);
     for (int i = 0; i < 3; ++i) scene::render(model.scene, *model.program);  // scratch lists grown
@@ -141,7 +149,7 @@ BENCHMARK(BM_SceneRender100Nodes);
 // vertex array with one program and no uniform changes.
 void BM_BareDrawCalls(benchmark::State& state) {
     window();
-    static HundredNodes model;
+    static HundredNodes model = quietly<HundredNodes>();
     smallTarget();
     glUseProgram(model.program->program);
     glBindVertexArray(model.model->vertex_arrays[0]);
@@ -188,6 +196,7 @@ Demo& exampleShow() {
         window();
         static PlayerHooks hooks(nullptr);
         auto* d = new Demo(hooks);
+        demopack::OutputCapture quiet;  // loading names files and models
         content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", *d);
         showPrograms = &d->shaders;
         d->postLoad();
