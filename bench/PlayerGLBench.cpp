@@ -5,14 +5,17 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "bench/AllocationCounter.h"
+#include "frame/Runtime.h"
+#include "player/Player.h"
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
-#include "player/Player.h"
-#include "frame/Runtime.h"
+#include "tools/demopack/OutputCapture.h"
 
 namespace {
 
@@ -29,16 +32,33 @@ void prepareContentFile() {
     std::filesystem::current_path(folder);
 }
 
+constexpr int kWidth = 1280, kHeight = 720;
+
+// Started once for every benchmark here and shut down at exit, as the player shuts down: the
+// audio thread must stop before exit destroys the sound analysis it runs.
 Player& startedPlayer(double* startupMs = nullptr) {
     static double measured = 0;
     static Player* player = [] {
-        prepareContentFile();
         auto* p = new Player();
-        auto t0 = std::chrono::steady_clock::now();
-        // No show is appended to this path, so the player reads content.dat.
-        if (p->start("/nonexistent/player") != 0) std::abort();
-        p->loop.frame();
-        measured = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+        PlayerOptions options;
+        options.windowWidth = kWidth, options.windowHeight = kHeight;
+        int status = 0;
+        std::string said;
+        {
+            demopack::OutputCapture quiet;  // loading names files, models and the GL driver
+            prepareContentFile();
+            auto t0 = std::chrono::steady_clock::now();
+            // No show is appended to this path, so the player reads content.dat.
+            status = p->start("/nonexistent/player", options);
+            if (status == 0) p->loop.frame();
+            measured = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+            if (status != 0) said = quiet.text();
+        }
+        if (status != 0) {
+            std::fputs(said.c_str(), stderr);
+            std::abort();
+        }
+        std::atexit([] { player->shutdown(); });
         return p;
     }();
     if (startupMs) *startupMs = measured;
@@ -62,6 +82,9 @@ uint64_t frozenCounter() { return 0; }
 
 void frameAt(benchmark::State& state, float beat) {
     Player& player = startedPlayer();
+    const auto keptCounter = player.loop.readCounter;
+    const BeatClock keptClock = player.loop.clock;
+    const float keptOffset = player.demo->beatOffset;
     player.loop.readCounter = frozenCounter;
     player.loop.clock.start = 0;
     player.loop.clock.frequency = 1000.0;
@@ -74,6 +97,9 @@ void frameAt(benchmark::State& state, float beat) {
         ++frames;
     }
     state.counters["allocs_per_frame"] = double(bench::allocationCount() - before) / double(frames);
+    player.loop.readCounter = keptCounter;
+    player.loop.clock = keptClock;
+    player.demo->beatOffset = keptOffset;
 }
 
 void BM_FrameTimelineTitle(benchmark::State& state) { frameAt(state, 20.0f); }
