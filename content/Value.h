@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "content/ISerializable.h"
 
@@ -28,6 +29,31 @@ public:
 
     Value() = default;
     Value(int32_t type, const void* words, size_t bytes);
+    // The payload moves as one block: member-wise, it would be copied byte by byte, and values
+    // are copied along every data link of every frame.
+    Value(const Value& other) : ISerializable(other), text(other.text), type(other.type) {
+        std::memcpy(payload, other.payload, sizeof payload);
+    }
+    Value(Value&& other) noexcept : ISerializable(other), text(std::move(other.text)), type(other.type) {
+        std::memcpy(payload, other.payload, sizeof payload);
+    }
+    Value& operator=(const Value& other) {
+        if (this != &other) {
+            std::memcpy(payload, other.payload, sizeof payload);
+            text = other.text;
+            type = other.type;
+        }
+        return *this;
+    }
+    Value& operator=(Value&& other) noexcept {
+        if (this != &other) {
+            std::memcpy(payload, other.payload, sizeof payload);
+            text = std::move(other.text);
+            type = other.type;
+        }
+        return *this;
+    }
+    ~Value() override = default;
 
     static Value ofBool(bool v);
     static Value ofInt(int32_t v);
