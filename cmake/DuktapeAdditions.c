@@ -58,6 +58,45 @@ void *demo_script_memset(void *dst, int value, size_t n) {
 	return memset(dst, value, n);
 }
 
+/* ---- arrays of numbers ---- */
+
+/* Made at its final size: written through the API, the first element would go through a key made
+ * from the index's text and the array part would grow by sixteen. */
+void demo_script_push_numbers(duk_hthread *thr, const double *values, unsigned n) {
+	duk_tval *tv;
+	duk_double_union du;
+	unsigned i;
+	demo_script_charge(thr, n);
+	duk_require_stack(thr, 1);
+	tv = duk_push_harray_with_size_outptr(thr, (duk_uint32_t) n);
+	for (i = 0; i < n; i++) {
+		du.d = values[i];
+		DUK_DBLUNION_NORMALIZE_NAN_CHECK(&du);
+		DUK_TVAL_SET_NUMBER(tv + i, du.d);
+	}
+}
+
+/* Straight from the array part of a plain array, as the engine's own fast path reads it there;
+ * anything else (a gap, an index past the part, another kind of object or value) as a property. */
+void demo_script_read_numbers(duk_hthread *thr, int index, double *out, unsigned n) {
+	duk_hobject *h = duk_get_hobject(thr, (duk_idx_t) index);
+	unsigned i;
+	index = (int) duk_require_normalize_index(thr, (duk_idx_t) index);
+	demo_script_charge(thr, n);
+	for (i = 0; i < n; i++) {
+		/* Checked for each element: a getter met on the way may have changed the array. */
+		const duk_bool_t plain = h != NULL && DUK_HOBJECT_HAS_ARRAY_PART(h) && DUK_HOBJECT_HAS_EXOTIC_ARRAY(h);
+		duk_tval *tv = plain && i < DUK_HOBJECT_GET_ASIZE(h) ? DUK_HOBJECT_A_GET_VALUE_PTR(thr->heap, h, i) : NULL;
+		if (tv != NULL && !DUK_TVAL_IS_UNUSED(tv)) {
+			out[i] = DUK_TVAL_IS_NUMBER(tv) ? DUK_TVAL_GET_NUMBER(tv) : DUK_DOUBLE_NAN;
+			continue;
+		}
+		duk_get_prop_index(thr, (duk_idx_t) index, (duk_uarridx_t) i);
+		out[i] = duk_is_number(thr, -1) ? duk_get_number(thr, -1) : DUK_DOUBLE_NAN;
+		duk_pop(thr);
+	}
+}
+
 /* ---- identifiers ---- */
 
 /* The next code point of strict UTF-8 (no overlong forms, surrogates or values past U+10FFFF),

@@ -35,6 +35,13 @@ int demo_script_timeout_check(void *udata);
  * reserved word (strict mode's included). */
 int demo_script_is_identifier(const char *text, size_t length);
 
+/* Natives' vectors and matrices: a new array of the n numbers, and elements 0 to n-1 of the value
+ * at index read as numbers (NaN for any that is not one); undefined or null there throws the
+ * engine's type error, as an element read would. Each element counts as the step of the property
+ * write or read it stands for. */
+void demo_script_push_numbers(struct duk_hthread *thr, const double *values, unsigned n);
+void demo_script_read_numbers(struct duk_hthread *thr, int index, double *out, unsigned n);
+
 void *demo_script_memcpy(void *dst, const void *src, size_t n);
 void *demo_script_memmove(void *dst, const void *src, size_t n);
 int demo_script_memcmp(const void *a, const void *b, size_t n);

@@ -31,18 +31,13 @@ void readElements(duk_context* ctx, duk_idx_t index, T* out, int n, T (*read)(du
     }
 }
 
-// A new array of n elements, each pushed through `push`.
+// A new array of n numbers.
 template <class T>
-void pushElements(duk_context* ctx, const T* v, int n, void (*push)(duk_context*, T)) {
-    duk_idx_t array = duk_push_array(ctx);
-    for (int i = 0; i < n; ++i) {
-        push(ctx, v[i]);
-        duk_put_prop_index(ctx, array, duk_uarridx_t(i));
-    }
+void pushElements(duk_context* ctx, const T* v, int n) {
+    double numbers[16];
+    for (int i = 0; i < n; ++i) numbers[i] = double(v[i]);
+    demo_script_push_numbers(ctx, numbers, unsigned(n));
 }
-
-void pushInt(duk_context* ctx, int32_t v) { duk_push_int(ctx, v); }
-void pushNumber(duk_context* ctx, float v) { duk_push_number(ctx, v); }
 
 // Elements checked in index order, stopping at the first that is not a number.
 bool leadingNumbers(duk_context* ctx, duk_idx_t index, int n) {
@@ -84,10 +79,12 @@ int32_t readInt(duk_context* ctx, duk_idx_t index) {
 }
 
 void readFloats(duk_context* ctx, duk_idx_t index, float* out, int n) {
-    readElements(ctx, index, out, n, readNumber);
+    double numbers[16];
+    demo_script_read_numbers(ctx, index, numbers, unsigned(n));
+    for (int i = 0; i < n; ++i) out[i] = float(numbers[i]);
 }
 
-void pushFloats(duk_context* ctx, const float* v, int n) { pushElements(ctx, v, n, pushNumber); }
+void pushFloats(duk_context* ctx, const float* v, int n) { pushElements(ctx, v, n); }
 
 void pushValue(duk_context* ctx, const Value& value) {
     const int n = componentCount(value.type);
@@ -105,7 +102,7 @@ void pushValue(duk_context* ctx, const Value& value) {
         case IVec2: case IVec3: case IVec4: {
             int32_t v[4];
             std::memcpy(v, value.payload, sizeof(int32_t) * size_t(n));
-            pushElements(ctx, v, n, pushInt);
+            pushElements(ctx, v, n);
             return;
         }
         case Reference: duk_push_number(ctx, double(value.asReference())); return;

@@ -255,6 +255,14 @@ TEST(ScriptNatives, ConventionsAndLaterRegistrations) {
         {"sin2()", "TypeError"},
         {"add3(null, [1, 2, 3])", "TypeError"},
         {"sin3([1])", "[0.8414709568023682,null,null]"},
+        // Elements not held in an array's own storage are read as properties: array-likes, gaps
+        // filled from the prototype, and a getter that empties the array while it is read.
+        {"add2({0: 1, 1: 2}, [1, 1])", "[2,3]"},
+        {"(function () { Array.prototype[1] = 2; var r = add2([1, , ], [0, 0]); delete Array.prototype[1];"
+         " return r; })()", "[1,2]"},
+        {"(function () { var a = [1, , 3]; Object.defineProperty(Array.prototype, 1, {configurable: true,"
+         " get: function () { a.length = 0; return 7; }}); var r = add3(a, [0, 0, 0]);"
+         " delete Array.prototype[1]; return r; })()", "[1,7,null]"},
         {"[isnan(NaN), isinf(1 / 0), isinf(-1 / 0), typeof isnan(0)]", "[true,true,true,\"boolean\"]"},
         {"sin.length + mix3.length", "4"},
     };
