@@ -1,6 +1,7 @@
 #include "scene/SceneGL.h"
 
 #include <GL/glew.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,7 +26,18 @@ struct SharedShadowMap {
     int32_t size = 0;
     const Scene* owner = nullptr;  // whose shadows the map holds
     GLuint none = 0;               // a 1 x 1 map at the far plane: no shadows anywhere
+    SDL_GLContext context = nullptr;  // the context the objects above belong to
 } shared;
+
+// GL objects belong to the context that made them. Under another one (a benchmark's, a test's or
+// a recording's own) the map is made anew there; the old names are left to their context, where
+// they may name nothing or something else.
+void followContext() {
+    SDL_GLContext current = SDL_GL_GetCurrentContext();
+    if (shared.context == current) return;
+    shared = SharedShadowMap{};
+    shared.context = current;
+}
 
 }  // namespace
 
@@ -90,6 +102,7 @@ struct SavedState {
 };
 
 GLuint noShadows() {
+    followContext();
     if (shared.none != 0) return shared.none;
     const float far = 1.0f;
     glGenTextures(1, &shared.none);
@@ -116,6 +129,7 @@ int maxTextureUnits() {
 }  // namespace
 
 void ensureShadowMap(Scene& scene) {
+    followContext();
     const int32_t size = shadowMapSize();
     if (shared.size != size) makeShadowMap(size);
     shared.owner = &scene;

@@ -18,7 +18,8 @@ int32_t shadowMapSize();
 // One depth map shared by every scene (scenes draw one after another), made by the first shadow
 // pass that needs it, not at load: at 8192 x 8192 it is 256 MiB. Points the scene's
 // shadow_texture, shadow_framebuffer and size at it, and marks it as holding this scene's
-// shadows: a scene draws with the map only while it does, and without shadows otherwise.
+// shadows: a scene draws with the map only while it does, and without shadows otherwise. The map
+// belongs to the GL context current when it was made; under another context it is made anew.
 void ensureShadowMap(Scene& scene);
 
 // Draws the scene once with the program in use: depth test on, the shadow map on the program's

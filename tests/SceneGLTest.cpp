@@ -1,6 +1,7 @@
 // Scenes drawn and read back: lighting through camera and light uniforms, the material rules,
 // textures, blending order, render passes with shadow tags, and the shadow pass of an effect.
 #include <GL/glew.h>
+#include <SDL.h>
 
 #include <filesystem>
 
@@ -324,6 +325,23 @@ TEST_F(SceneShadowGLTest, ShadowMapSizeIsClampedToTheImplementationsLimits) {
     glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderBuffer);
     scene::shadowMapRequestedSize = 1 << 30;
     EXPECT_EQ(scene::shadowMapSize(), std::min(texture, renderBuffer));
+}
+
+// A map made under one context names nothing under another: each context gets its own.
+TEST_F(SceneShadowGLTest, ShadowMapIsMadeInTheCurrentContext) {
+    Scene scene;
+    scene::ensureShadowMap(scene);
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    SDL_GLContext tests = SDL_GL_GetCurrentContext();
+    SDL_GLContext other = SDL_GL_CreateContext(window);  // and makes it current
+    ASSERT_NE(other, nullptr) << SDL_GetError();
+    scene::ensureShadowMap(scene);
+    EXPECT_TRUE(glIsTexture(scene.shadow_texture));
+    EXPECT_TRUE(glIsFramebuffer(scene.shadow_framebuffer));
+    SDL_GL_MakeCurrent(window, tests);
+    SDL_GL_DeleteContext(other);
+    scene::ensureShadowMap(scene);
+    EXPECT_TRUE(glIsFramebuffer(scene.shadow_framebuffer));
 }
 
 // The node's program comes from its "shader" input and is copied once; its vector inputs move
