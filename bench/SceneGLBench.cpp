@@ -168,7 +168,7 @@ BENCHMARK(BM_BareDrawCalls);
 // that follows a change), and so the floor under the scene render's ratio.
 void BM_DrawCallsAfterMatrixUpload(benchmark::State& state) {
     window();
-    static HundredNodes model;
+    static HundredNodes model = quietly<HundredNodes>();
     smallTarget();
     glUseProgram(model.program->program);
     glBindVertexArray(model.model->vertex_arrays[0]);
