@@ -14,7 +14,7 @@
 #include "bench/AllocationCounter.h"
 #include "scene/Animation.h"
 #include "scene/Model.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ float phaseAt(long i) { return float(i % 997) / 997.0f; }
 
 void BM_PoseSkinnedChain(benchmark::State& state) {
     std::unique_ptr<Model> chain = [] {
-        demopack::OutputCapture quiet;  // the set-up names each animation and skeleton
+        checks::OutputCapture quiet;  // the set-up names each animation and skeleton
         return chainModel();
     }();
     Model& model = *chain;

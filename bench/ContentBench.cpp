@@ -14,7 +14,7 @@
 #include "show/ProjectFile.h"
 #include "content/Scramble.h"
 #include "content/StringCodec.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace {
 
@@ -80,7 +80,7 @@ BENCHMARK(BM_DecompressText);
 void BM_ExampleShaderCompression(benchmark::State& state) {
     Demo demo;
     {
-        demopack::OutputCapture quiet;  // the reader names each file it loads
+        checks::OutputCapture quiet;  // the reader names each file it loads
         content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
     }
     size_t raw = 0, packed = 0;

@@ -19,7 +19,7 @@
 #include "player/Player.h"
 #include "show/Demo.h"
 #include "show/ProjectFile.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ Player& startedPlayer(double* startupMs = nullptr) {
         int status = 0;
         std::string said;
         {
-            demopack::OutputCapture quiet;  // loading names files, models and the GL driver
+            checks::OutputCapture quiet;  // loading names files, models and the GL driver
             prepareContentFile();
             auto t0 = std::chrono::steady_clock::now();
             // No show is appended to this path, so the player reads content.dat.

@@ -18,7 +18,7 @@
 #include "show/ProjectFile.h"
 #include "recording/Recorder.h"
 #include "recording/VideoFileSink.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ const fs::path kFolder = fs::temp_directory_path() / "record-bench";
 // The first second of the example show at 60 fps, loaded once for every benchmark.
 RecordSession& session() {
     static RecordSession* made = [] {
-        demopack::OutputCapture quiet;  // loading names files, models and the GL driver
+        checks::OutputCapture quiet;  // loading names files, models and the GL driver
         Demo demo;
         content::readProjectFile(fs::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", demo);
         content::BinaryWriter out;

@@ -23,7 +23,7 @@
 #include "scene/Scene.h"
 #include "scene/SceneGL.h"
 #include "tests/SceneModels.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ std::unique_ptr<ShaderProgram> flatProgram() {
 // Made with what loading prints (the model loader names its vertex arrays) kept off the output.
 template <class T>
 T quietly() {
-    demopack::OutputCapture quiet;
+    checks::OutputCapture quiet;
     return T();
 }
 
@@ -196,7 +196,7 @@ Demo& exampleShow() {
         window();
         static PlayerHooks hooks(nullptr);
         auto* d = new Demo(hooks);
-        demopack::OutputCapture quiet;  // loading names files and models
+        checks::OutputCapture quiet;  // loading names files and models
         content::readProjectFile(std::filesystem::path(DEMO_SOURCE_DIR) / "examples" / "show" / "project.json", *d);
         showPrograms = &d->shaders;
         d->postLoad();

@@ -18,7 +18,7 @@
 #include "graph/Linking.h"
 #include "scripting/ScriptEngine.h"
 #include "tests/HostileScripts.h"
-#include "tools/demopack/OutputCapture.h"
+#include "checks/OutputCapture.h"
 
 namespace {
 
@@ -218,7 +218,7 @@ void BM_HostileScriptWorstCall(benchmark::State& state) {
     }
     {
         // Each script's error is printed once, at its first stop; the measured runs repeat it.
-        demopack::OutputCapture quiet;
+        checks::OutputCapture quiet;
         for (auto& script : scripts) {
             std::vector<values::MaybeValue> in, out;
             engine.compile(*script);
