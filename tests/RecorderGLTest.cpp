@@ -293,7 +293,9 @@ TEST(RecorderGLTest, OfflineMixMatchesTheLiveMix) {
         return i;
     };
     const size_t offlineClick = clickStart(mixes.offline, 0), liveClick = clickStart(mixes.heard, mixes.shift);
-    EXPECT_NEAR(double(liveClick), double(offlineClick), 1024.0) << "the first click's onsets";
+    // The live sample starts on the frame clock, which a busy machine's audio thread may trail by
+    // a few blocks of 1024 frames.
+    EXPECT_NEAR(double(liveClick), double(offlineClick), 4096.0) << "the first click's onsets";
     EXPECT_TRUE(sameBetween(mixes, kRate * 8 / 5, mixes.frames)) << "after the clicks, past the loop point";
     // Each click and each return of the volume may fall one block apart, the rest is the same.
     std::vector<float> a(mixes.frames), b(mixes.frames);
