@@ -45,7 +45,10 @@ void releaseShow(Demo& demo) {
     for (auto& p : demo.shaders) p->release();
     for (auto& t : demo.textures) deleteTexture(t->glName);
     for (auto& e : demo.effects) releaseEffect(*e);
-    for (auto& f : demo.fontTextures) deleteTexture(f->glName);
+    for (auto& f : demo.fontTextures) {
+        deleteTexture(f->glName);
+        if (f->surface) SDL_FreeSurface(std::exchange(f->surface, nullptr));
+    }
     for (auto& m : demo.models) releaseModel(*m);
     if (demo.soundTexture) deleteTexture(demo.soundTexture->glName);
     for (auto& f : demo.fonts)

@@ -1,5 +1,6 @@
-// Frees what a show made on the GPU and in the mixer, for a show replaced while the player runs
-// on: objects a newer show took over were cleared in this one and are left alone.
+// Frees what a show made on the GPU, in the mixer and in SDL (text surfaces), for a show replaced
+// while the player runs on: objects a newer show took over were cleared in this one and are left
+// alone.
 #pragma once
 
 class Demo;
