@@ -1,6 +1,7 @@
 #include "scripting/Script.h"
 
 #include "content/TypedPort.h"
+#include "scripting/ScriptEngine.h"
 
 content::Json ScriptPort::toJson(const content::JsonFiles&) const { return values::portToJson(*this, !isOutput); }
 void ScriptPort::writeBinary(content::BinaryWriter& out) const { values::writePort(out, *this, !isOutput); }
@@ -10,6 +11,8 @@ void ScriptPort::readBinary(content::BinaryReader& in) {
     content::RecordScope scope(in, "ScriptPort");
     values::readPort(in, *this, !isOutput);
 }
+
+Script::~Script() { scripting::ScriptEngine::forget(*this); }
 
 namespace {
 

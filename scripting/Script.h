@@ -28,6 +28,8 @@ public:
     std::vector<ScriptPort> outputs;
     bool compiled = false;
 
+    ~Script() override;  // the script engine forgets the record
+
     content::Json toJson(const content::JsonFiles& files) const override;
     void writeBinary(content::BinaryWriter& out) const override;
     void fromJson(const content::Json& json, const content::JsonFiles& files) override;

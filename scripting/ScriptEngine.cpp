@@ -19,6 +19,10 @@ void printAndAbort(const std::string& message) {
 
 FatalHook fatalHook = printAndAbort;
 
+// The engine while it exists: records going away before it is made, or after the end of the
+// process took it, have nothing in it to drop.
+ScriptEngine* made = nullptr;
+
 // ---- the capped allocator: each block carries its size in front, keeping malloc's alignment ----
 
 constexpr size_t kHeader = 16;
@@ -145,7 +149,18 @@ ScriptEngine& ScriptEngine::instance() {
 
 void ScriptEngine::startBudget() { demo_script_budget = {0, 0, kStepBudget}; }
 
-ScriptEngine::ScriptEngine() { createHeap(); }
+ScriptEngine::ScriptEngine() {
+    createHeap();
+    made = this;
+}
+
+ScriptEngine::~ScriptEngine() { made = nullptr; }
+
+void ScriptEngine::forget(const Script& script) {
+    if (!made) return;
+    made->compiled_.erase(&script);
+    made->reported_.erase(&script);
+}
 
 void ScriptEngine::createHeap() {
     context = duk_create_heap(allocate, reallocate, release, &limits, onFatal);

@@ -67,6 +67,13 @@ public:
         const Script* current = nullptr;
     } limits;
 
+    // Drops what the engine keeps for a script record that goes away, so that a record later made
+    // at the same address starts clean. Called by the record itself.
+    static void forget(const Script& script);
+    // How many scripts the engine keeps compile results for.
+    size_t scriptsKept() const { return compiled_.size(); }
+
+    ~ScriptEngine();
     ScriptEngine(const ScriptEngine&) = delete;
     ScriptEngine& operator=(const ScriptEngine&) = delete;
 

@@ -212,3 +212,17 @@ TEST(ScriptEngine, RunawayScriptsAreStoppedAndTheShowGoesOn) {
     EXPECT_TRUE(stillWorks());
     EXPECT_LT(engine.limits.heapBytes, size_t(16) << 20);  // the hoard went with the heap made anew
 }
+
+// A replaced show's scripts go away on every reload; the engine must not keep their entries.
+TEST(ScriptEngine, ForgetsAScriptRecordThatGoesAway) {
+    ScriptEngine& engine = ScriptEngine::instance();
+    const size_t before = engine.scriptsKept();
+    {
+        Script script;
+        script.name = "forgotten";
+        script.source = "result.x = 1;";
+        ASSERT_TRUE(engine.compile(script));
+        EXPECT_EQ(engine.scriptsKept(), before + 1);
+    }
+    EXPECT_EQ(engine.scriptsKept(), before);
+}
