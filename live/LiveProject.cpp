@@ -1,5 +1,7 @@
 #include "live/LiveProject.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 
 #include "audio/Audio.h"
@@ -68,6 +70,10 @@ void reload(Player& player, ProjectSession& session, const std::vector<std::file
     const float beat = player.loop.beatNow();
     const LoadOutcome outcome = session.load(!changed.empty());
     if (outcome.replaced) swapIn(player, outcome, beat);
+    session.dropReplaced();
+    // A reload frees a whole show; its pages go back to the system so that an afternoon of saves
+    // does not grow the player by what the allocator would otherwise keep.
+    malloc_trim(0);
     tellLoad("reload of", names(changed), outcome);
     tellFindings(outcome, player.loop);
 }

@@ -33,6 +33,9 @@ public:
     // The project file, every file it reads and every include its shaders name, missing ones
     // too; after a failed load, also those of the loads before.
     const std::vector<std::filesystem::path>& files() const { return files_; }
+    // Once the new show plays (its music started, the frame loop pointing at it), the replaced one
+    // can go.
+    void dropReplaced() { retired_.reset(); }
 
 private:
     void noteFile(const std::filesystem::path& file);
