@@ -145,14 +145,20 @@ void BM_SceneRender100Nodes(benchmark::State& state) {
 }
 BENCHMARK(BM_SceneRender100Nodes);
 
-// The baseline: as many draw calls as the render issues (opaque once, blended twice), from one
-// vertex array with one program and no uniform changes.
-void BM_BareDrawCalls(benchmark::State& state) {
+// The baselines' one program and vertex array, bound: they draw the model's first primitive.
+const HundredNodes& bindBaseline() {
     window();
     static HundredNodes model = quietly<HundredNodes>();
     smallTarget();
     glUseProgram(model.program->program);
     glBindVertexArray(model.model->vertex_arrays[0]);
+    return model;
+}
+
+// The baseline: as many draw calls as the render issues (opaque once, blended twice), from one
+// vertex array with one program and no uniform changes.
+void BM_BareDrawCalls(benchmark::State& state) {
+    const HundredNodes& model = bindBaseline();
     const PrimitiveDraw& draw = model.model->primitive_draws[0];
     const void* offset = reinterpret_cast<const void*>(uintptr_t(draw.index_offset));
     for (auto _ : state) {
@@ -167,11 +173,7 @@ BENCHMARK(BM_BareDrawCalls);
 // apart costs the GL driver (llvmpipe validates and copies the program's uniforms at every draw
 // that follows a change), and so the floor under the scene render's ratio.
 void BM_DrawCallsAfterMatrixUpload(benchmark::State& state) {
-    window();
-    static HundredNodes model = quietly<HundredNodes>();
-    smallTarget();
-    glUseProgram(model.program->program);
-    glBindVertexArray(model.model->vertex_arrays[0]);
+    const HundredNodes& model = bindBaseline();
     const PrimitiveDraw& draw = model.model->primitive_draws[0];
     const void* offset = reinterpret_cast<const void*>(uintptr_t(draw.index_offset));
     const GLint at = glGetUniformLocation(model.program->program, "uModelViewProjMatrix");
