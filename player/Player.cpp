@@ -144,7 +144,8 @@ int startDevices(Player& player, const PlayerOptions& options) {
 }  // namespace
 
 void FrameLoop::frame() {
-    measureFrame();
+    // Only the heads-up display reads the measures, and only the keys show it.
+    if (controls) measureFrame();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const float beat = applyEndRules(beatNow());
     pollEvents();
