@@ -14,8 +14,6 @@
 namespace live {
 namespace {
 
-constexpr int32_t kLoadingRate = 44100;  // the rate the player opens the audio device at
-
 void tellFindings(const LoadOutcome& outcome, FrameLoop& loop) {
     for (const std::string& line : outcome.findings) std::fprintf(stderr, "%s\n", line.c_str());
     loop.findings.setLines(outcome.findings);

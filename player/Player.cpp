@@ -97,8 +97,6 @@ bool reopenAudio(Demo& demo, int32_t deviceRate) {
 
 namespace {
 
-constexpr int32_t kLoadingRate = 44100;
-
 // The device runs at the loading rate until the show's rate is known. Read ahead from the block,
 // that rate lets samples be decoded once, while the show is read, at the rate they play at. A
 // rate the device refuses leaves it at the loading rate, and is tried once more when the show

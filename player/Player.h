@@ -20,6 +20,9 @@
 #include "overlay/HeadsUpDisplay.h"
 #include "shaders/ShaderPatch.h"
 
+// The rate the audio device is opened at before the show's own rate is known.
+constexpr int32_t kLoadingRate = 44100;
+
 // The 1 x 1 white texture that scenes fall back to, made once the context is current.
 void makeDefaultWhiteTexture();
 // Reopens the audio device at the show's music rate, unless it already runs at it (it was opened
